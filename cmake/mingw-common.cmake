@@ -1,0 +1,12 @@
+# Debian's mingw-w64 cross compilers; the win32 threads flavour needs no
+# winpthread DLL.
+set(CMAKE_C_COMPILER ${KESTRUM_TRIPLET}-gcc-win32)
+set(CMAKE_CXX_COMPILER ${KESTRUM_TRIPLET}-g++-win32)
+set(CMAKE_RC_COMPILER ${KESTRUM_TRIPLET}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${KESTRUM_TRIPLET})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+
+# Windows programs run here under Wine, in a prefix inside the build tree.
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run)

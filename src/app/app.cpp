@@ -1,0 +1,39 @@
+#include "app.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include "../../res/resource.h"
+#include "../ui/main_dialog.h"
+
+HINSTANCE g_instance;
+wchar_t *g_launchPath;
+HWND g_resultWnd;
+HWND g_referenceWnd;
+HBRUSH g_whiteBrush;
+CRITICAL_SECTION g_textLock;
+
+void TakeLaunchPath(const wchar_t *commandLine) {
+    int count = 0;
+    wchar_t **arguments = CommandLineToArgvW(commandLine, &count);
+    if (arguments == NULL)
+        return;
+    // Sized to the argument: a long path is kept whole, never cut into another.
+    if (count > 1) {
+        g_launchPath = (wchar_t *)LocalAlloc(LPTR, (lstrlenW(arguments[1]) + 1) * sizeof(wchar_t));
+        if (g_launchPath != NULL)
+            lstrcpyW(g_launchPath, arguments[1]);
+    }
+    LocalFree(arguments);
+}
+
+int WINAPI AppMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
+    g_instance = instance;
+    TakeLaunchPath(GetCommandLineW());
+
+    INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_LINK_CLASS};
+    InitCommonControlsEx(&controls);
+
+    DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_MAIN), NULL, MainDialogProc, 0);
+    return 0;
+}

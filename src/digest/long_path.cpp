@@ -1,0 +1,55 @@
+#include "long_path.h"
+
+namespace {
+
+bool HasPrefix(const wchar_t *text, const wchar_t *prefix) {
+    for (; *prefix; text++, prefix++) {
+        if (*text != *prefix)
+            return false;
+    }
+    return true;
+}
+
+// GetFullPathNameW resolves "." and ".." and turns "/" into "\", which the
+// platform no longer does once the long-path prefix is in front.
+wchar_t *MakeFullPath(const wchar_t *path) {
+    DWORD needed = GetFullPathNameW(path, 0, NULL, NULL);
+    if (needed == 0)
+        return NULL;
+    wchar_t *full = (wchar_t *)LocalAlloc(LPTR, needed * sizeof(wchar_t));
+    if (full == NULL)
+        return NULL;
+    DWORD written = GetFullPathNameW(path, needed, full, NULL);
+    if (written == 0 || written >= needed) {
+        LocalFree(full);
+        return NULL;
+    }
+    return full;
+}
+
+wchar_t *JoinPrefix(const wchar_t *prefix, const wchar_t *rest) {
+    int length = lstrlenW(prefix) + lstrlenW(rest) + 1;
+    wchar_t *joined = (wchar_t *)LocalAlloc(LPTR, length * sizeof(wchar_t));
+    if (joined != NULL) {
+        lstrcpyW(joined, prefix);
+        lstrcatW(joined, rest);
+    }
+    return joined;
+}
+
+} // namespace
+
+wchar_t *MakeLongPathForm(const wchar_t *path) {
+    if (lstrlenW(path) < MAX_PATH || HasPrefix(path, L"\\\\?\\") || HasPrefix(path, L"\\\\.\\"))
+        return NULL;
+    wchar_t *full = MakeFullPath(path);
+    if (full == NULL)
+        return NULL;
+    wchar_t *result = NULL;
+    if (HasPrefix(full, L"\\\\"))
+        result = JoinPrefix(L"\\\\?\\UNC\\", full + 2);
+    else if (full[0] != 0 && full[1] == L':')
+        result = JoinPrefix(L"\\\\?\\", full);
+    LocalFree(full);
+    return result;
+}

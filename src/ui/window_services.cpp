@@ -1,0 +1,87 @@
+#include "window_services.h"
+
+#include <commdlg.h>
+#include <shellapi.h>
+
+#include "../../res/resource.h"
+#include "../app/app.h"
+#include "../digest/digest_jobs.h"
+
+namespace {
+
+const int kCopyCapacity = 260;
+
+// Allocated and filled before the clipboard is touched, so a failed
+// allocation cannot cost the user what the clipboard held.
+HGLOBAL MakeTextBlock(const char *text) {
+    int length = lstrlenA(text);
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT | GMEM_DDESHARE, length + 1);
+    if (block == NULL)
+        return NULL;
+    char *bytes = (char *)GlobalLock(block);
+    if (bytes == NULL) {
+        GlobalFree(block);
+        return NULL;
+    }
+    lstrcpynA(bytes, text, length + 1);
+    GlobalUnlock(block);
+    return block;
+}
+
+} // namespace
+
+void SetupMainWindow(HWND dialog) {
+    HICON icon = LoadIconW(g_instance, MAKEINTRESOURCEW(IDI_MAIN));
+    SendMessageW(dialog, WM_SETICON, ICON_BIG, (LPARAM)icon);
+    SendMessageW(dialog, WM_SETICON, ICON_SMALL, (LPARAM)icon);
+    DragAcceptFiles(dialog, TRUE);
+    ToggleTopmost(dialog);
+}
+
+int ToggleTopmost(HWND window) {
+    bool topmost = (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+    SetWindowPos(window, topmost ? HWND_NOTOPMOST : HWND_TOPMOST, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE);
+    return topmost ? 0 : 1;
+}
+
+void BrowseForFile(HWND dialog, int inputId) {
+    wchar_t path[MAX_PATH] = {};
+    OPENFILENAMEW request = {};
+    request.lStructSize = sizeof(request);
+    request.hwndOwner = dialog;
+    request.lpstrFilter = L"All Files(*.*)\0*.*\0";
+    request.nFilterIndex = 1;
+    request.lpstrFile = path;
+    request.nMaxFile = MAX_PATH;
+    request.lpstrInitialDir = path;
+    request.Flags = OFN_READONLY;
+    if (!GetOpenFileNameW(&request))
+        return;
+    SetDlgItemTextW(dialog, inputId, path);
+    DigestFile(path, dialog, IDC_RESULT);
+}
+
+int CopyItemTextToClipboard(HWND dialog, int itemId) {
+    char text[kCopyCapacity] = {};
+    if (GetDlgItemTextA(dialog, itemId, text, kCopyCapacity) == 0 || text[0] == 0)
+        return 0;
+    return CopyTextToClipboard(text);
+}
+
+int CopyTextToClipboard(const char *text) {
+    HGLOBAL block = MakeTextBlock(text);
+    if (block == NULL)
+        return 0;
+    if (!OpenClipboard(NULL)) {
+        GlobalFree(block);
+        return 0;
+    }
+    EmptyClipboard();
+    // Once handed over, the block belongs to the clipboard.
+    bool handedOver = SetClipboardData(CF_TEXT, block) != NULL;
+    if (!handedOver)
+        GlobalFree(block);
+    CloseClipboard();
+    return handedOver ? 1 : 0;
+}
