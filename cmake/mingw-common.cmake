@@ -1,7 +1,7 @@
-# Debian's mingw-w64 cross compilers; the win32 threads flavour needs no
-# winpthread DLL.
-set(CMAKE_C_COMPILER ${KESTRUM_TRIPLET}-gcc-win32)
-set(CMAKE_CXX_COMPILER ${KESTRUM_TRIPLET}-g++-win32)
+# Debian's mingw-w64 cross compilers, in the flavour whose C++ library has
+# std::mutex (GoogleTest needs it); tests link it statically.
+set(CMAKE_C_COMPILER ${KESTRUM_TRIPLET}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${KESTRUM_TRIPLET}-g++-posix)
 set(CMAKE_RC_COMPILER ${KESTRUM_TRIPLET}-windres)
 set(CMAKE_FIND_ROOT_PATH /usr/${KESTRUM_TRIPLET})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)

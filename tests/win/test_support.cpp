@@ -1,0 +1,112 @@
+#include "test_support.h"
+
+#include <wincrypt.h>
+
+#include <random>
+
+std::vector<uint8_t> RandomBytes(size_t length, uint32_t seed) {
+    std::mt19937 random(seed);
+    std::vector<uint8_t> bytes(length);
+    for (auto &b : bytes)
+        b = (uint8_t)random();
+    return bytes;
+}
+
+std::wstring PlatformMd5(const void *bytes, size_t length) {
+    HCRYPTPROV provider = 0;
+    HCRYPTHASH hash = 0;
+    BYTE digest[16] = {};
+    DWORD size = sizeof(digest);
+    if (!CryptAcquireContextW(&provider, NULL, NULL, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT))
+        return L"no provider";
+    CryptCreateHash(provider, CALG_MD5, 0, 0, &hash);
+    CryptHashData(hash, (const BYTE *)bytes, (DWORD)length, 0);
+    CryptGetHashParam(hash, HP_HASHVAL, digest, &size, 0);
+    CryptDestroyHash(hash);
+    CryptReleaseContext(provider, 0);
+    std::wstring text;
+    for (BYTE b : digest) {
+        text += L"0123456789ABCDEF"[b >> 4];
+        text += L"0123456789ABCDEF"[b & 15];
+    }
+    return text;
+}
+
+ScratchFolder::ScratchFolder() {
+    wchar_t base[MAX_PATH];
+    GetTempPathW(MAX_PATH, base);
+    static int serial;
+    path = std::wstring(base) + L"kestrum-test-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+           std::to_wstring(++serial);
+    CreateDirectoryW(path.c_str(), NULL);
+}
+
+namespace {
+
+void RemoveTree(const std::wstring &path) {
+    WIN32_FIND_DATAW entry;
+    HANDLE find = FindFirstFileW((L"\\\\?\\" + path + L"\\*").c_str(), &entry);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            std::wstring name = entry.cFileName;
+            if (name == L"." || name == L"..")
+                continue;
+            std::wstring child = path + L"\\" + name;
+            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(child);
+            else
+                DeleteFileW((L"\\\\?\\" + child).c_str());
+        } while (FindNextFileW(find, &entry));
+        FindClose(find);
+    }
+    RemoveDirectoryW((L"\\\\?\\" + path).c_str());
+}
+
+LRESULT CALLBACK PlainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+} // namespace
+
+ScratchFolder::~ScratchFolder() { RemoveTree(path); }
+
+void WriteBytes(const std::wstring &path, const std::vector<uint8_t> &bytes) {
+    std::wstring full = path.size() >= MAX_PATH ? L"\\\\?\\" + path : path;
+    HANDLE file = CreateFileW(full.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, NULL);
+    DWORD written = 0;
+    if (!bytes.empty())
+        WriteFile(file, bytes.data(), (DWORD)bytes.size(), &written, NULL);
+    CloseHandle(file);
+}
+
+std::wstring ItemText(HWND dialog, int item) {
+    HWND field = GetDlgItem(dialog, item);
+    std::wstring text(GetWindowTextLengthW(field) + 1, L'\0');
+    text.resize(GetWindowTextW(field, &text[0], (int)text.size()));
+    return text;
+}
+
+FieldWindow::FieldWindow(std::vector<int> items) {
+    WNDCLASSW type = {};
+    type.lpfnWndProc = PlainWindowProc;
+    type.hInstance = GetModuleHandleW(NULL);
+    type.lpszClassName = L"KestrumTestWindow";
+    RegisterClassW(&type);
+    window = CreateWindowExW(0, type.lpszClassName, L"test", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300,
+                             NULL, NULL, type.hInstance, NULL);
+    for (size_t i = 0; i < items.size(); i++)
+        CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, 0,
+                        (int)i * 20, 380, 20, window, (HMENU)(INT_PTR)items[i], type.hInstance,
+                        NULL);
+}
+
+FieldWindow::~FieldWindow() { DestroyWindow(window); }
+
+void PumpMessages() {
+    MSG message;
+    while (PeekMessageW(&message, NULL, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}

@@ -1,0 +1,35 @@
+// Helpers for the tests that run under Wine: scratch files, an independent
+// MD5 (the platform's CryptoAPI), and a real window with real fields.
+#pragma once
+
+#include <windows.h>
+
+#include <stdint.h>
+#include <string>
+#include <vector>
+
+std::vector<uint8_t> RandomBytes(size_t length, uint32_t seed);
+
+// The platform's own MD5, as 32 uppercase hexadecimal digits.
+std::wstring PlatformMd5(const void *bytes, size_t length);
+
+// A fresh folder under the temporary directory, removed by its destructor.
+struct ScratchFolder {
+    ScratchFolder();
+    ~ScratchFolder();
+    std::wstring Path(const std::wstring &name) const { return path + L"\\" + name; }
+    std::wstring path;
+};
+
+void WriteBytes(const std::wstring &path, const std::vector<uint8_t> &bytes);
+std::wstring ItemText(HWND dialog, int item);
+
+// A top-level window with one edit field per identifier given.
+struct FieldWindow {
+    explicit FieldWindow(std::vector<int> items);
+    ~FieldWindow();
+    HWND window;
+};
+
+// Runs posted and sent messages until none are waiting.
+void PumpMessages();
