@@ -57,3 +57,8 @@ set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
 set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+# The program file's make-up: headers, imports, dialog, icon, version, manifest.
+add_test(NAME release_layout
+         COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/release/check_release.py
+                 $<TARGET_FILE:Kestrum> --arch ${KESTRUM_MANIFEST_ARCH})

@@ -1,5 +1,6 @@
 #include "test_support.h"
 
+#include <shlobj.h>
 #include <wincrypt.h>
 
 #include <random>
@@ -109,4 +110,96 @@ void PumpMessages() {
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
+}
+
+namespace {
+
+bool (*g_drive)(void *);
+void *g_driveContext;
+
+void CALLBACK DriveTimer(HWND, UINT, UINT_PTR timer, DWORD) {
+    if (g_drive != NULL && g_drive(g_driveContext)) {
+        g_drive = NULL;
+        KillTimer(NULL, timer);
+    }
+}
+
+struct OwnedSearch {
+    HWND owner;
+    HWND found;
+};
+
+BOOL CALLBACK CheckOwned(HWND window, LPARAM lParam) {
+    OwnedSearch *search = (OwnedSearch *)lParam;
+    wchar_t type[16] = {};
+    GetClassNameW(window, type, 16);
+    if (lstrcmpW(type, L"#32770") == 0 && IsWindowVisible(window) &&
+        GetWindow(window, GW_OWNER) == search->owner) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+} // namespace
+
+void DriveModalLoop(bool (*drive)(void *context), void *context) {
+    g_drive = drive;
+    g_driveContext = context;
+    SetTimer(NULL, 0, 100, DriveTimer);
+}
+
+HWND FindOwnedDialog(HWND owner) {
+    OwnedSearch search = {owner, NULL};
+    EnumThreadWindows(GetCurrentThreadId(), CheckOwned, (LPARAM)&search);
+    return search.found;
+}
+
+HDROP MakeDrop(const std::vector<std::wstring> &paths) {
+    size_t characters = 1;
+    for (const auto &path : paths)
+        characters += path.size() + 1;
+    HGLOBAL drop = GlobalAlloc(GHND, sizeof(DROPFILES) + characters * sizeof(wchar_t));
+    DROPFILES *header = (DROPFILES *)GlobalLock(drop);
+    header->pFiles = sizeof(DROPFILES);
+    header->fWide = TRUE;
+    wchar_t *names = (wchar_t *)(header + 1);
+    for (const auto &path : paths) {
+        lstrcpyW(names, path.c_str());
+        names += path.size() + 1;
+    }
+    GlobalUnlock(drop);
+    return (HDROP)drop;
+}
+
+std::string ClipboardText() {
+    std::string text = "(none)";
+    if (!OpenClipboard(NULL))
+        return "(clipboard busy)";
+    HANDLE data = GetClipboardData(CF_TEXT);
+    if (data != NULL) {
+        const char *bytes = (const char *)GlobalLock(data);
+        text.assign(bytes, strnlen(bytes, GlobalSize(data)));
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return text;
+}
+
+void PutOnClipboard(const char *text) {
+    size_t size = strlen(text) + 1;
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);
+    memcpy(GlobalLock(block), text, size);
+    GlobalUnlock(block);
+    OpenClipboard(NULL);
+    EmptyClipboard();
+    SetClipboardData(CF_TEXT, block);
+    CloseClipboard();
+}
+
+std::string Narrow(const std::wstring &text) {
+    int size = WideCharToMultiByte(CP_ACP, 0, text.c_str(), (int)text.size(), NULL, 0, NULL, NULL);
+    std::string narrow(size, '\0');
+    WideCharToMultiByte(CP_ACP, 0, text.c_str(), (int)text.size(), &narrow[0], size, NULL, NULL);
+    return narrow;
 }

@@ -33,3 +33,20 @@ struct FieldWindow {
 
 // Runs posted and sent messages until none are waiting.
 void PumpMessages();
+
+// Calls drive every 100 ms from inside whatever modal loop the thread enters
+// (a message box, the open-file dialog) until drive returns true.
+void DriveModalLoop(bool (*drive)(void *context), void *context);
+
+// The visible dialog-class window of this thread owned by owner, if any.
+HWND FindOwnedDialog(HWND owner);
+
+// A drop handle for the given paths, as the shell makes one.
+HDROP MakeDrop(const std::vector<std::wstring> &paths);
+
+// The clipboard's CF_TEXT, or "(none)" when it holds none.
+std::string ClipboardText();
+void PutOnClipboard(const char *text);
+
+// The text as the system code page's bytes.
+std::string Narrow(const std::wstring &text);
