@@ -2,6 +2,8 @@
 // file argument, used through its window, and closed every way there is.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "resource.h"
 #include "test_support.h"
 
@@ -186,6 +188,214 @@ TEST_F(Program, WindowIsTopmostWithItsCaption) {
     BOOL emulated32 = FALSE;
     IsWow64Process(process.hProcess, &emulated32);
     EXPECT_EQ(emulated32 != FALSE, sizeof(void *) == 4) << "the program runs as its build's kind";
+    Close(dialog, kCloseButton);
+    EXPECT_EQ(ExitCode(), 0);
+}
+
+// The screen's pixels inside a window, as 0x00RRGGBB values.
+struct Picture {
+    int width = 0, height = 0;
+    std::vector<uint32_t> pixels;
+    uint32_t At(int x, int y) const { return pixels[y * width + x]; }
+};
+
+Picture CaptureClient(HWND window) {
+    RECT area;
+    GetClientRect(window, &area);
+    MapWindowPoints(window, NULL, (POINT *)&area, 2);
+    Picture picture;
+    picture.width = area.right - area.left;
+    picture.height = area.bottom - area.top;
+    BITMAPINFO format = {};
+    format.bmiHeader.biSize = sizeof(format.bmiHeader);
+    format.bmiHeader.biWidth = picture.width;
+    format.bmiHeader.biHeight = -picture.height; // top row first
+    format.bmiHeader.biPlanes = 1;
+    format.bmiHeader.biBitCount = 32;
+    HDC screen = GetDC(NULL);
+    HDC memory = CreateCompatibleDC(screen);
+    void *bits = NULL;
+    HBITMAP bitmap = CreateDIBSection(screen, &format, DIB_RGB_COLORS, &bits, NULL, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, picture.width, picture.height, screen, area.left, area.top, SRCCOPY);
+    GdiFlush();
+    picture.pixels.assign((uint32_t *)bits, (uint32_t *)bits + picture.width * picture.height);
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(NULL, screen);
+    for (auto &p : picture.pixels)
+        p &= 0xFFFFFF;
+    return picture;
+}
+
+int CountPixels(const Picture &picture, uint32_t rgb) {
+    int count = 0;
+    for (uint32_t p : picture.pixels)
+        count += p == rgb;
+    return count;
+}
+
+// A control not yet painted shows black; a painted one is mostly light.
+bool IsPainted(const Picture &picture) {
+    size_t light = 0;
+    for (uint32_t p : picture.pixels)
+        light += ((p >> 16 & 255) + (p >> 8 & 255) + (p & 255)) >= 3 * 128;
+    return light * 2 > picture.pixels.size();
+}
+
+const uint32_t kGreenPixel = 0x008000, kRedPixel = 0xFF0000;
+
+struct Colours {
+    int green, red;
+};
+
+// Waits for the program to repaint the digest until it shows the colour
+// wanted (or no colour), then reports what the digest's glyphs are painted in.
+Colours DigestColours(HWND dialog, uint32_t wanted) {
+    Colours seen = {};
+    for (int tries = 0; tries < 50; tries++) {
+        Picture digest = CaptureClient(GetDlgItem(dialog, IDC_RESULT));
+        seen = {CountPixels(digest, kGreenPixel), CountPixels(digest, kRedPixel)};
+        bool settled = wanted == kGreenPixel   ? seen.green > 0
+                       : wanted == kRedPixel ? seen.red > 0
+                                             : seen.green + seen.red == 0;
+        if (settled && IsPainted(digest))
+            break;
+        Sleep(100);
+    }
+    return seen;
+}
+
+void TypeInto(HWND field, const std::wstring &text) {
+    for (wchar_t c : text)
+        SendMessageW(field, WM_CHAR, c, 1);
+}
+
+TEST_F(Program, DigestGlyphsAreGreenOnAMatchAndRedOnAMismatch) {
+    std::vector<uint8_t> bytes = RandomBytes(4096, 33);
+    std::wstring digest = PlatformMd5(bytes.data(), bytes.size());
+    Start(L"\"" + MakeFile(L"checked.iso", bytes) + L"\"");
+    ASSERT_NE(dialog, (HWND)NULL);
+    HWND reference = GetDlgItem(dialog, IDC_REFERENCE);
+
+    Colours plain = DigestColours(dialog, 0);
+    EXPECT_EQ(plain.green + plain.red, 0) << "no reference: default colours";
+
+    std::wstring lower = digest;
+    CharLowerW(&lower[0]);
+    TypeInto(reference, lower.substr(0, 31));
+    Colours partial = DigestColours(dialog, kRedPixel);
+    EXPECT_GT(partial.red, 30);
+    EXPECT_EQ(partial.green, 0);
+
+    TypeInto(reference, lower.substr(31));
+    Colours match = DigestColours(dialog, kGreenPixel);
+    EXPECT_GT(match.green, 30) << "the last character turns the digest green";
+    EXPECT_EQ(match.red, 0);
+
+    TypeInto(reference, L"0");
+    Colours longer = DigestColours(dialog, kRedPixel);
+    EXPECT_GT(longer.red, 30);
+    EXPECT_EQ(longer.green, 0);
+
+    SendMessageW(GetDlgItem(dialog, IDC_CLEAR), BM_CLICK, 0, 0);
+    Colours cleared = DigestColours(dialog, 0);
+    EXPECT_EQ(cleared.green + cleared.red, 0);
+    Close(dialog, kCloseButton);
+    EXPECT_EQ(ExitCode(), 0);
+}
+
+struct LabelSearch {
+    const wchar_t *text;
+    HWND found;
+};
+
+BOOL CALLBACK CheckLabel(HWND window, LPARAM lParam) {
+    LabelSearch *search = (LabelSearch *)lParam;
+    wchar_t text[64] = {};
+    GetWindowTextW(window, text, 64);
+    if (lstrcmpW(text, search->text) == 0) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// One glyph cell's ink, as a mask of dark pixels.
+std::vector<bool> Ink(const Picture &picture, int left, int width) {
+    std::vector<bool> ink;
+    for (int y = 0; y < picture.height; y++) {
+        for (int x = left; x < left + width && x < picture.width; x++) {
+            uint32_t p = picture.At(x, y);
+            ink.push_back(((p >> 16 & 255) + (p >> 8 & 255) + (p & 255)) < 3 * 128);
+        }
+    }
+    return ink;
+}
+
+struct Label {
+    const wchar_t *windowText; // as the control holds it
+    const wchar_t *shown;      // as it is drawn
+    bool centred;
+};
+
+// Where each character of the text stands when drawn in the dialog's face.
+std::vector<int> CharacterEdges(const wchar_t *text) {
+    HDC screen = GetDC(NULL);
+    HFONT font = CreateFontW(-MulDiv(9, GetDeviceCaps(screen, LOGPIXELSY), 72), 0, 0, 0, FW_NORMAL,
+                             0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"宋体");
+    HGDIOBJ old = SelectObject(screen, font);
+    int length = lstrlenW(text);
+    std::vector<int> edges(length + 1, 0);
+    SIZE size;
+    GetTextExtentExPointW(screen, text, length, 0, NULL, &edges[1], &size);
+    SelectObject(screen, old);
+    DeleteObject(font);
+    ReleaseDC(NULL, screen);
+    return edges;
+}
+
+// Each Chinese character of every label and button must be drawn whole, in
+// its place, as a glyph of its own: a face without them draws the same empty
+// box for each, and a face of other widths pushes characters out of sight.
+TEST_F(Program, ChineseLabelsRenderAsGlyphs) {
+    Start(L"");
+    ASSERT_NE(dialog, (HWND)NULL);
+    const Label labels[] = {
+        {L"字符串:", L"字符串:", false},
+        {L"MD5值:", L"MD5值:", false},
+        {L"参照值:", L"参照值:", false},
+        {L"文件哈希值(&F)", L"文件哈希值(F)", true},
+        {L"拷贝(&C)", L"拷贝(C)", true},
+        {L"清空(&E)", L"清空(E)", true},
+        {L"关闭(&X)", L"关闭(X)", true},
+    };
+    for (const auto &label : labels) {
+        SCOPED_TRACE(Narrow(label.windowText));
+        LabelSearch search = {label.windowText, NULL};
+        EnumChildWindows(dialog, CheckLabel, (LPARAM)&search);
+        ASSERT_NE(search.found, (HWND)NULL);
+        std::vector<int> edges = CharacterEdges(label.shown);
+        std::vector<std::vector<bool>> glyphs;
+        for (int tries = 0; tries < 50; tries++, Sleep(100)) {
+            Picture picture = CaptureClient(search.found);
+            int left = label.centred ? (picture.width - edges.back()) / 2 : 0;
+            glyphs.clear();
+            for (size_t i = 0; label.shown[i]; i++) {
+                if (label.shown[i] >= 0x4E00)
+                    glyphs.push_back(Ink(picture, left + edges[i], edges[i + 1] - edges[i]));
+            }
+            if (IsPainted(picture) && std::count(glyphs[0].begin(), glyphs[0].end(), true) > 0)
+                break;
+        }
+        for (size_t i = 0; i < glyphs.size(); i++) {
+            EXPECT_GT(std::count(glyphs[i].begin(), glyphs[i].end(), true), 10)
+                << "Chinese character " << i << " is drawn";
+            for (size_t j = 0; j < i; j++)
+                EXPECT_TRUE(glyphs[i] != glyphs[j]) << "characters " << j << " and " << i << " look alike";
+        }
+    }
     Close(dialog, kCloseButton);
     EXPECT_EQ(ExitCode(), 0);
 }
