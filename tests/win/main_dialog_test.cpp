@@ -93,6 +93,26 @@ TEST_F(MainDialog, TextIsDigestedOverItsCodePageBytes) {
     }
 }
 
+// The input has no vertical scrolling: Enter adds lines while one is free.
+TEST_F(MainDialog, EnterAddsLineBreaksOnlyWhileALineIsFree) {
+    Open();
+    Type(L'a');
+    std::wstring before;
+    int breaks = 0;
+    for (int i = 0; i < 12; i++) {
+        before = Text(IDC_INPUT);
+        Type(L'\r');
+        std::wstring after = Text(IDC_INPUT);
+        if (after == before)
+            break;
+        EXPECT_EQ(after, before + L"\r\n");
+        EXPECT_EQ(Text(IDC_RESULT), Md5OfText(after));
+        breaks++;
+    }
+    EXPECT_GE(breaks, 2) << "the input shows several lines";
+    EXPECT_LT(breaks, 12) << "the last visible line takes no further break";
+}
+
 TEST_F(MainDialog, PastedTextIsDigestedWhole) {
     Open();
     std::wstring text(5000, L'文');
