@@ -3,11 +3,11 @@
 
 #include <windows.h>
 
-extern HINSTANCE g_instance;       // the module instance
-extern wchar_t *g_launchPath;      // the first command-line argument, whole; NULL when none
-extern HWND g_resultWnd;           // IDC_RESULT
-extern HWND g_referenceWnd;        // IDC_REFERENCE
-extern HBRUSH g_whiteBrush;        // solid white, for the colour messages
+extern HINSTANCE g_instance;        // the module instance
+extern wchar_t *g_launchPath;       // the first command-line argument, whole; NULL when none
+extern HWND g_resultWnd;            // IDC_RESULT
+extern HWND g_referenceWnd;         // IDC_REFERENCE
+extern HBRUSH g_whiteBrush;         // solid white, for the colour messages
 extern CRITICAL_SECTION g_textLock; // brackets the text digest
 
 // Keeps the first argument of commandLine (a whole command line, program

@@ -27,9 +27,9 @@ void ShowPathFailure(HWND dialog, int item, const wchar_t *prefix, const wchar_t
 // Other programs may go on reading and writing the file meanwhile.
 HANDLE OpenForReading(const wchar_t *path) {
     wchar_t *longPath = MakeLongPathForm(path);
-    HANDLE file = CreateFileW(longPath ? longPath : path, GENERIC_READ,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, NULL);
+    HANDLE file =
+        CreateFileW(longPath ? longPath : path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
     if (longPath != NULL)
         LocalFree(longPath);
     return file;

@@ -3,8 +3,8 @@
 // text (32 uppercase hexadecimal digits) or to a failure text.
 #pragma once
 
-#include <windows.h>
 #include <stdint.h>
+#include <windows.h>
 
 // Writes the 16 digest bytes as 32 uppercase hexadecimal digits and a
 // terminator into text, which holds at least 33 characters.

@@ -146,8 +146,8 @@ DWORD WINAPI ServeOneMiBThenDisconnect(void *pipe) {
 
 TEST_F(DigestJobs, ReadFailingPartWayShowsTheReadFailure) {
     std::wstring path = L"\\\\.\\pipe\\kestrum-" + std::to_wstring(GetCurrentProcessId());
-    HANDLE pipe = CreateNamedPipeW(path.c_str(), PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE | PIPE_WAIT, 1,
-                                   kMiB, kMiB, 0, NULL);
+    HANDLE pipe = CreateNamedPipeW(path.c_str(), PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE | PIPE_WAIT,
+                                   1, kMiB, kMiB, 0, NULL);
     ASSERT_NE(pipe, INVALID_HANDLE_VALUE);
     HANDLE server = CreateThread(NULL, 0, ServeOneMiBThenDisconnect, pipe, 0, NULL);
     EXPECT_EQ(FileDigest(path), L"无法读取文件: " + path + L".");

@@ -27,7 +27,8 @@ struct MainDialog : ::testing::Test {
     }
     void SetUp() override { g_launchPath = NULL; }
     void Open() {
-        dialog = CreateDialogParamW(g_instance, MAKEINTRESOURCEW(IDD_MAIN), NULL, MainDialogProc, 0);
+        dialog =
+            CreateDialogParamW(g_instance, MAKEINTRESOURCEW(IDD_MAIN), NULL, MainDialogProc, 0);
         ASSERT_NE(dialog, (HWND)NULL);
         ShowWindow(dialog, SW_SHOW);
         PumpMessages();
@@ -41,7 +42,9 @@ struct MainDialog : ::testing::Test {
     HWND Item(int id) const { return GetDlgItem(dialog, id); }
     std::wstring Text(int id) const { return ItemText(dialog, id); }
     void Type(wchar_t c, int id = IDC_INPUT) { SendMessageW(Item(id), WM_CHAR, c, 1); }
-    void Press(int id) { SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)Item(id)); }
+    void Press(int id) {
+        SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)Item(id));
+    }
     std::wstring MakeFile(const std::wstring &name, const std::vector<uint8_t> &bytes) {
         std::wstring path = folder.Path(name);
         WriteBytes(path, bytes);
@@ -227,8 +230,8 @@ TEST_F(MainDialog, CopyOfAnEmptyResultLeavesTheClipboardAlone) {
 // Another window keeps the clipboard open until told to let go.
 DWORD WINAPI HoldClipboard(void *events) {
     HANDLE *pair = (HANDLE *)events;
-    HWND owner = CreateWindowExW(0, L"STATIC", L"holder", 0, 0, 0, 0, 0, HWND_MESSAGE, NULL, NULL,
-                                 NULL);
+    HWND owner =
+        CreateWindowExW(0, L"STATIC", L"holder", 0, 0, 0, 0, 0, HWND_MESSAGE, NULL, NULL, NULL);
     BOOL opened = OpenClipboard(owner);
     SetEvent(pair[0]);
     WaitForSingleObject(pair[1], INFINITE);
@@ -239,7 +242,8 @@ DWORD WINAPI HoldClipboard(void *events) {
 
 TEST_F(MainDialog, CopyWhileAnotherHoldsTheClipboardChangesNothing) {
     PutOnClipboard("earlier contents");
-    HANDLE events[2] = {CreateEventW(NULL, TRUE, FALSE, NULL), CreateEventW(NULL, TRUE, FALSE, NULL)};
+    HANDLE events[2] = {CreateEventW(NULL, TRUE, FALSE, NULL),
+                        CreateEventW(NULL, TRUE, FALSE, NULL)};
     HANDLE holder = CreateThread(NULL, 0, HoldClipboard, events, 0, NULL);
     WaitForSingleObject(events[0], INFINITE);
     EXPECT_EQ(CopyTextToClipboard("0CC175B9C0F1B6A831C399E269772661"), 0);
@@ -281,8 +285,8 @@ TEST_F(MainDialog, ToggleTopmostFlipsTheState) {
 
 TEST_F(MainDialog, TabVisitsTheControlsInOrderSkippingLabels) {
     Open();
-    const int order[] = {IDC_INPUT, IDC_BROWSE, IDC_RESULT, IDC_COPY, IDC_LINK,
-                         IDC_REFERENCE, IDC_CLEAR, IDOK, IDC_INPUT};
+    const int order[] = {IDC_INPUT,     IDC_BROWSE, IDC_RESULT, IDC_COPY, IDC_LINK,
+                         IDC_REFERENCE, IDC_CLEAR,  IDOK,       IDC_INPUT};
     HWND at = Item(order[0]);
     for (size_t i = 1; i < sizeof(order) / sizeof(order[0]); i++) {
         at = GetNextDlgTabItem(dialog, at, FALSE);

@@ -35,7 +35,8 @@ struct MatchColouring : ::testing::Test {
         InitCommonControlsEx(&controls);
         g_instance = GetModuleHandleW(NULL);
         g_launchPath = NULL;
-        dialog = CreateDialogParamW(g_instance, MAKEINTRESOURCEW(IDD_MAIN), NULL, MainDialogProc, 0);
+        dialog =
+            CreateDialogParamW(g_instance, MAKEINTRESOURCEW(IDD_MAIN), NULL, MainDialogProc, 0);
         ASSERT_NE(dialog, (HWND)NULL);
         dc = CreateCompatibleDC(NULL);
     }

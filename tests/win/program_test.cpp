@@ -139,7 +139,8 @@ TEST_F(Program, StartsFromItsArgumentsAndEndsWithExitCodeZero) {
         {"quoted path with spaces", L"\"" + spaced + L"\"", spaced, firstDigest, kEsc},
         {"two arguments", L"\"" + other + L"\" \"" + spaced + L"\"", other, secondDigest,
          kTitleBarClose},
-        {"missing file", L"\"" + missing + L"\"", missing, L"无法打开文件: " + missing + L".", kAltX},
+        {"missing file", L"\"" + missing + L"\"", missing, L"无法打开文件: " + missing + L".",
+         kAltX},
         {"argument over 260 characters", L"\"" + longPath + L"\"", longPath, secondDigest,
          kCloseButton},
     };
@@ -257,7 +258,7 @@ Colours DigestColours(HWND dialog, uint32_t wanted) {
     for (int tries = 0; tries < 50; tries++) {
         Picture digest = CaptureClient(GetDlgItem(dialog, IDC_RESULT));
         seen = {CountPixels(digest, kGreenPixel), CountPixels(digest, kRedPixel)};
-        bool settled = wanted == kGreenPixel   ? seen.green > 0
+        bool settled = wanted == kGreenPixel ? seen.green > 0
                        : wanted == kRedPixel ? seen.red > 0
                                              : seen.green + seen.red == 0;
         if (settled && IsPainted(digest))
@@ -363,12 +364,9 @@ TEST_F(Program, ChineseLabelsRenderAsGlyphs) {
     Start(L"");
     ASSERT_NE(dialog, (HWND)NULL);
     const Label labels[] = {
-        {L"字符串:", L"字符串:", false},
-        {L"MD5值:", L"MD5值:", false},
-        {L"参照值:", L"参照值:", false},
-        {L"文件哈希值(&F)", L"文件哈希值(F)", true},
-        {L"拷贝(&C)", L"拷贝(C)", true},
-        {L"清空(&E)", L"清空(E)", true},
+        {L"字符串:", L"字符串:", false}, {L"MD5值:", L"MD5值:", false},
+        {L"参照值:", L"参照值:", false}, {L"文件哈希值(&F)", L"文件哈希值(F)", true},
+        {L"拷贝(&C)", L"拷贝(C)", true}, {L"清空(&E)", L"清空(E)", true},
         {L"关闭(&X)", L"关闭(X)", true},
     };
     for (const auto &label : labels) {
@@ -393,7 +391,8 @@ TEST_F(Program, ChineseLabelsRenderAsGlyphs) {
             EXPECT_GT(std::count(glyphs[i].begin(), glyphs[i].end(), true), 10)
                 << "Chinese character " << i << " is drawn";
             for (size_t j = 0; j < i; j++)
-                EXPECT_TRUE(glyphs[i] != glyphs[j]) << "characters " << j << " and " << i << " look alike";
+                EXPECT_TRUE(glyphs[i] != glyphs[j])
+                    << "characters " << j << " and " << i << " look alike";
         }
     }
     Close(dialog, kCloseButton);

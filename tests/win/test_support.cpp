@@ -97,9 +97,8 @@ FieldWindow::FieldWindow(std::vector<int> items) {
     window = CreateWindowExW(0, type.lpszClassName, L"test", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300,
                              NULL, NULL, type.hInstance, NULL);
     for (size_t i = 0; i < items.size(); i++)
-        CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, 0,
-                        (int)i * 20, 380, 20, window, (HMENU)(INT_PTR)items[i], type.hInstance,
-                        NULL);
+        CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, 0, (int)i * 20,
+                        380, 20, window, (HMENU)(INT_PTR)items[i], type.hInstance, NULL);
 }
 
 FieldWindow::~FieldWindow() { DestroyWindow(window); }
