@@ -1,6 +1,6 @@
 // MD5 after RFC 1321: the context, which gathers the bytes into 64-byte
 // blocks and pads the message. The compression function is in md5_portable.cpp
-// and the first compression picks the version to use.
+// and md5_avx512.cpp; the first compression picks the one to use.
 #include "md5.h"
 
 #include "md5_transform.h"
@@ -40,7 +40,13 @@ inline void CompressBlocks(uint32_t state[4], const uint8_t *blocks, size_t coun
 
 } // namespace
 
-Md5BlocksFunction *Md5BestBlocksFunction() { return Md5BlocksPortable; }
+Md5BlocksFunction *Md5BestBlocksFunction() {
+#ifdef KESTRUM_MD5_HAS_AVX512
+    if (Md5CpuFavoursAvx512())
+        return Md5BlocksAvx512;
+#endif
+    return Md5BlocksPortable;
+}
 
 void Md5UseBlocksFunction(Md5BlocksFunction *compress) {
     __atomic_store_n(&g_compress, compress ? compress : CompressFirstTime, __ATOMIC_RELAXED);

@@ -1,5 +1,6 @@
 // The MD5 compression function, shared by the context, its tests and its
-// benchmarks. The context picks the version to use the first time it
+// benchmarks. There are two written-out versions of it: a portable one, and
+// on x86 one that needs AVX-512VL; the context picks one the first time it
 // compresses, according to the processor it runs on.
 #pragma once
 
@@ -10,6 +11,16 @@
 typedef void Md5BlocksFunction(uint32_t state[4], const uint8_t *blocks, size_t count);
 
 Md5BlocksFunction Md5BlocksPortable;
+
+#if defined(__x86_64__) || defined(__i386__)
+#define KESTRUM_MD5_HAS_AVX512 1
+// Only for processors where Md5CpuHasAvx512 is true.
+Md5BlocksFunction Md5BlocksAvx512;
+// AVX-512F and AVX-512VL, and a system that saves their registers.
+bool Md5CpuHasAvx512();
+// ... and Md5BlocksAvx512 is the faster version on this processor.
+bool Md5CpuFavoursAvx512();
+#endif
 
 // The fastest version this processor can run.
 Md5BlocksFunction *Md5BestBlocksFunction();

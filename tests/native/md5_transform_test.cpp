@@ -1,7 +1,9 @@
-// The compression function, called directly and through the context,
-// against OpenSSL's MD5.
+// Both compression functions, called directly and through the context,
+// against OpenSSL's MD5 and against each other; and the choice between them.
 #include <gtest/gtest.h>
 #include <openssl/md5.h>
+
+#include <stdio.h>
 
 #include <random>
 #include <string>
@@ -18,7 +20,23 @@ struct Transform {
     Md5BlocksFunction *compress;
 };
 
-std::vector<Transform> AvailableTransforms() { return {{"portable", Md5BlocksPortable}}; }
+// The portable version everywhere, the AVX-512 one where the processor has it.
+std::vector<Transform> AvailableTransforms() {
+    std::vector<Transform> transforms = {{"portable", Md5BlocksPortable}};
+#ifdef KESTRUM_MD5_HAS_AVX512
+    if (Md5CpuHasAvx512())
+        transforms.push_back({"avx512", Md5BlocksAvx512});
+#endif
+    return transforms;
+}
+
+#ifdef KESTRUM_MD5_HAS_AVX512
+#define SKIP_WITHOUT_AVX512()                                                                      \
+    if (!Md5CpuHasAvx512())                                                                        \
+    GTEST_SKIP() << "this processor lacks AVX-512F/VL (or its system does not save the registers)"
+#else
+#define SKIP_WITHOUT_AVX512() GTEST_SKIP() << "the AVX-512 transform exists only on x86"
+#endif
 
 std::vector<uint8_t> RandomBytes(size_t length, uint32_t seed) {
     std::mt19937 random(seed);
@@ -70,8 +88,15 @@ TEST(Md5Transform, PortableMatchesOpenSslOnEveryLengthUpToFourBlocks) {
     ExpectEveryLengthMatchesOpenSsl(Md5BlocksPortable);
 }
 
-// From random chaining values, one to four blocks at a time, against
-// OpenSSL's own block function.
+TEST(Md5Transform, Avx512MatchesOpenSslOnEveryLengthUpToFourBlocks) {
+    SKIP_WITHOUT_AVX512();
+#ifdef KESTRUM_MD5_HAS_AVX512
+    ExpectEveryLengthMatchesOpenSsl(Md5BlocksAvx512);
+#endif
+}
+
+// From random chaining values, one to four blocks at a time: each function
+// against OpenSSL's own block function, and so against each other.
 TEST(Md5Transform, EveryTransformMatchesOpenSslFromAnyState) {
     std::mt19937 random(12);
     const std::vector<uint8_t> bytes = RandomBytes(4 * 64 + 3, 13);
@@ -167,8 +192,49 @@ TEST(Md5Transform, WholeBlocksAreCompressedStraightFromTheCallersBytes) {
     EXPECT_EQ(Hex(context.digest), OracleMd5(bytes, 400));
 }
 
-TEST(Md5Transform, ContextUsesThePortableFunction) {
-    EXPECT_EQ(Md5BestBlocksFunction(), Md5BlocksPortable);
+// A field of the first processor in /proc/cpuinfo: Linux's own reading of
+// CPUID and of what the system enabled, to check ours against.
+std::string CpuInfoField(const std::string &name) {
+    FILE *info = fopen("/proc/cpuinfo", "r");
+    if (info == NULL)
+        return "";
+    char line[8192];
+    std::string value;
+    while (value.empty() && fgets(line, sizeof(line), info)) {
+        std::string text = line;
+        size_t colon = text.find(':');
+        if (colon != std::string::npos && text.compare(0, name.size(), name) == 0 &&
+            text.find_first_not_of(" \t", name.size()) == colon)
+            value = text.substr(colon + 1, text.size() - colon - 2) + " "; // drop the newline
+    }
+    fclose(info);
+    return value;
+}
+
+TEST(Md5Transform, CpuCheckAgreesWithLinux) {
+#ifdef KESTRUM_MD5_HAS_AVX512
+    const std::string flags = CpuInfoField("flags");
+    ASSERT_FALSE(flags.empty()) << "no flags in /proc/cpuinfo";
+    const bool listed = flags.find(" avx512f ") != std::string::npos &&
+                        flags.find(" avx512vl ") != std::string::npos;
+    EXPECT_EQ(Md5CpuHasAvx512(), listed);
+
+    // Zen 5 and later AMD families run the vector operations in two cycles.
+    const bool slow_vectors = CpuInfoField("vendor_id").find("AuthenticAMD") != std::string::npos &&
+                              std::stoi(CpuInfoField("cpu family")) >= 0x1A;
+    EXPECT_EQ(Md5CpuFavoursAvx512(), listed && !slow_vectors);
+#else
+    GTEST_SKIP() << "the AVX-512 transform exists only on x86";
+#endif
+}
+
+TEST(Md5Transform, BestFunctionFollowsTheProcessor) {
+    Md5BlocksFunction *expected = Md5BlocksPortable;
+#ifdef KESTRUM_MD5_HAS_AVX512
+    if (Md5CpuFavoursAvx512())
+        expected = Md5BlocksAvx512;
+#endif
+    EXPECT_EQ(Md5BestBlocksFunction(), expected);
 }
 
 } // namespace
