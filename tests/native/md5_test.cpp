@@ -93,8 +93,9 @@ TEST(Md5, DigestDoesNotDependOnHowTheMessageIsSplit) {
     const std::vector<uint8_t> message = RandomBytes(1000, 2);
     const std::string expected = OracleMd5(message.data(), message.size());
     const std::vector<std::vector<size_t>> splits = {
-        {1000}, {1}, {64}, {63}, {65}, {128, 64}, {127, 1}, {0, 64, 0, 1},
-        {55, 9, 64}, {56, 8, 63, 65}, {3, 61, 64, 200},
+        {1000},           {1},      {64},          {63},        {65},
+        {128, 64},        {127, 1}, {0, 64, 0, 1}, {55, 9, 64}, {56, 8, 63, 65},
+        {3, 61, 64, 200},
     };
     for (const auto &pieces : splits)
         EXPECT_EQ(DigestInPieces(message, pieces), expected) << "first piece " << pieces[0];
