@@ -16,6 +16,10 @@ inline void StoreLe32(uint8_t *p, uint32_t x) {
     p[3] = (uint8_t)(x >> 24);
 }
 
+inline uint32_t LoadLe32(const uint8_t *p) {
+    return (uint32_t)p[0] | (uint32_t)p[1] << 8 | (uint32_t)p[2] << 16 | (uint32_t)p[3] << 24;
+}
+
 void CopyBytes(uint8_t *to, const uint8_t *from, uint32_t length) {
     for (uint32_t i = 0; i < length; i++)
         to[i] = from[i];
@@ -50,6 +54,15 @@ Md5BlocksFunction *Md5BestBlocksFunction() {
 
 void Md5UseBlocksFunction(Md5BlocksFunction *compress) {
     __atomic_store_n(&g_compress, compress ? compress : CompressFirstTime, __ATOMIC_RELAXED);
+}
+
+// The block as RFC 1321 states it, 16 words; they are laid out little-endian
+// again for the block functions, which read the words where they add them.
+void Md5Transform(uint32_t state[4], const uint32_t words[16]) {
+    uint8_t block[64];
+    for (int k = 0; k < 16; k++)
+        StoreLe32(block + 4 * k, words[k]);
+    CompressBlocks(state, block, 1);
 }
 
 void Md5Init(Md5Context *context) {
@@ -100,9 +113,12 @@ void Md5Final(Md5Context *context) {
     Md5Update(context, Md5Padding, index < 56 ? 56 - index : 120 - index);
 
     // Exactly 56 bytes wait in the block; the saved count fills words 14 and 15.
-    StoreLe32(context->block + 56, saved_low);
-    StoreLe32(context->block + 60, saved_high);
-    CompressBlocks(context->state, context->block, 1);
+    uint32_t words[16];
+    for (int k = 0; k < 14; k++)
+        words[k] = LoadLe32(context->block + 4 * k);
+    words[14] = saved_low;
+    words[15] = saved_high;
+    Md5Transform(context->state, words);
 
     for (int k = 0; k < 4; k++)
         StoreLe32(context->digest + 4 * k, context->state[k]);

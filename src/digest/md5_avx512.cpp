@@ -12,13 +12,7 @@
 #include <cpuid.h>
 #include <immintrin.h>
 
-// The 32-bit build must not assume that Windows callbacks leave the stack
-// aligned for vector spills.
-#if defined(__i386__)
-#define KESTRUM_AVX512 __attribute__((target("avx512f,avx512vl"), force_align_arg_pointer))
-#else
 #define KESTRUM_AVX512 __attribute__((target("avx512f,avx512vl")))
-#endif
 
 namespace {
 

@@ -7,12 +7,18 @@
 #include <stddef.h>
 #include <stdint.h>
 
+// Compresses one block, given as 16 words decoded little-endian, into state,
+// with the version the context uses.
+void Md5Transform(uint32_t state[4], const uint32_t words[16]);
+
 // Compresses `count` consecutive 64-byte blocks, at any address, into state.
 typedef void Md5BlocksFunction(uint32_t state[4], const uint8_t *blocks, size_t count);
 
 Md5BlocksFunction Md5BlocksPortable;
 
-#if defined(__x86_64__) || defined(__i386__)
+// x86-64 only: no 32-bit machine at hand can run AVX-512 code (qemu does not
+// emulate it), and the release must not ship a path no test has run.
+#if defined(__x86_64__)
 #define KESTRUM_MD5_HAS_AVX512 1
 // Only for processors where Md5CpuHasAvx512 is true.
 Md5BlocksFunction Md5BlocksAvx512;
