@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "md5.h"
+#include "../common/random_bytes.h"
 #include "md5_oracle.h"
 
 namespace {
@@ -30,14 +31,6 @@ std::string DigestInPieces(const std::vector<uint8_t> &message, const std::vecto
     }
     Md5Final(&context);
     return Hex(context.digest);
-}
-
-std::vector<uint8_t> RandomBytes(size_t length, uint32_t seed) {
-    std::mt19937 random(seed);
-    std::vector<uint8_t> bytes(length);
-    for (auto &b : bytes)
-        b = (uint8_t)random();
-    return bytes;
 }
 
 struct Rfc1321Case {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "md5.h"
+#include "../common/random_bytes.h"
 #include "md5_oracle.h"
 #include "md5_transform.h"
 
@@ -37,14 +38,6 @@ std::vector<Transform> AvailableTransforms() {
 #else
 #define SKIP_WITHOUT_AVX512() GTEST_SKIP() << "the AVX-512 transform exists only on x86"
 #endif
-
-std::vector<uint8_t> RandomBytes(size_t length, uint32_t seed) {
-    std::mt19937 random(seed);
-    std::vector<uint8_t> bytes(length);
-    for (auto &b : bytes)
-        b = (uint8_t)random();
-    return bytes;
-}
 
 // RFC 1321's padding, made here rather than by the context: a 1 bit, zeros up
 // to 56 modulo 64, then the length in bits as 8 little-endian bytes.

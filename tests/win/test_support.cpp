@@ -5,14 +5,6 @@
 
 #include <random>
 
-std::vector<uint8_t> RandomBytes(size_t length, uint32_t seed) {
-    std::mt19937 random(seed);
-    std::vector<uint8_t> bytes(length);
-    for (auto &b : bytes)
-        b = (uint8_t)random();
-    return bytes;
-}
-
 std::wstring PlatformMd5(const void *bytes, size_t length) {
     HCRYPTPROV provider = 0;
     HCRYPTHASH hash = 0;

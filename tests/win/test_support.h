@@ -8,7 +8,8 @@
 #include <string>
 #include <vector>
 
-std::vector<uint8_t> RandomBytes(size_t length, uint32_t seed);
+#include "../common/random_bytes.h"
+
 
 // The platform's own MD5, as 32 uppercase hexadecimal digits.
 std::wstring PlatformMd5(const void *bytes, size_t length);
