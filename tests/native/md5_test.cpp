@@ -5,8 +5,8 @@
 #include <random>
 #include <vector>
 
-#include "md5.h"
 #include "../common/random_bytes.h"
+#include "md5.h"
 #include "md5_oracle.h"
 
 namespace {

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "md5.h"
 #include "../common/random_bytes.h"
+#include "md5.h"
 #include "md5_oracle.h"
 #include "md5_transform.h"
 
