@@ -3,6 +3,8 @@
 #include "long_path.h"
 #include "md5.h"
 
+const wchar_t kOutOfMemoryText[] = L"内存不足";
+
 namespace {
 
 const DWORD kReadSize = 1024 * 1024;
@@ -14,7 +16,7 @@ void ShowPathFailure(HWND dialog, int item, const wchar_t *prefix, const wchar_t
     int length = lstrlenW(prefix) + lstrlenW(path) + 2;
     wchar_t *text = (wchar_t *)LocalAlloc(LPTR, length * sizeof(wchar_t));
     if (text == NULL) {
-        SetDlgItemTextW(dialog, item, L"内存不足");
+        SetDlgItemTextW(dialog, item, kOutOfMemoryText);
         return;
     }
     lstrcpyW(text, prefix);
@@ -77,7 +79,7 @@ void DigestFile(const wchar_t *path, HWND dialog, int item) {
     }
     uint8_t *buffer = (uint8_t *)LocalAlloc(LPTR, kReadSize);
     if (buffer == NULL) {
-        SetDlgItemTextW(dialog, item, L"内存不足");
+        SetDlgItemTextW(dialog, item, kOutOfMemoryText);
         CloseHandle(file);
         return;
     }

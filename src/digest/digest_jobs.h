@@ -6,6 +6,9 @@
 #include <stdint.h>
 #include <windows.h>
 
+// Shown in place of a digest when a job cannot have the memory it needs.
+extern const wchar_t kOutOfMemoryText[];
+
 // Writes the 16 digest bytes as 32 uppercase hexadecimal digits and a
 // terminator into text, which holds at least 33 characters.
 void FormatDigestHex(const uint8_t digest[16], wchar_t *text);

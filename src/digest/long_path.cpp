@@ -39,16 +39,19 @@ wchar_t *JoinPrefix(const wchar_t *prefix, const wchar_t *rest) {
 
 } // namespace
 
+// A short relative path may name a long one once the current folder is put
+// in front of it, so the length that counts is the full path's.
 wchar_t *MakeLongPathForm(const wchar_t *path) {
-    if (lstrlenW(path) < MAX_PATH || HasPrefix(path, L"\\\\?\\") || HasPrefix(path, L"\\\\.\\"))
+    if (HasPrefix(path, L"\\\\?\\") || HasPrefix(path, L"\\\\.\\"))
         return NULL;
     wchar_t *full = MakeFullPath(path);
     if (full == NULL)
         return NULL;
     wchar_t *result = NULL;
-    if (HasPrefix(full, L"\\\\"))
+    bool isLong = lstrlenW(full) >= MAX_PATH;
+    if (isLong && HasPrefix(full, L"\\\\"))
         result = JoinPrefix(L"\\\\?\\UNC\\", full + 2);
-    else if (full[0] != 0 && full[1] == L':')
+    else if (isLong && full[0] != 0 && full[1] == L':')
         result = JoinPrefix(L"\\\\?\\", full);
     LocalFree(full);
     return result;

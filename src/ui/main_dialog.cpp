@@ -24,20 +24,27 @@ void OnInitDialog(HWND dialog) {
 }
 
 // Converts the input's text to the system code page, sized by the platform's
-// own conversion, so code pages of any width are digested whole.
+// own conversion, so code pages of any width are digested whole. Whatever
+// happens, the result no longer shows the digest of the text before.
 void DigestInputText(HWND dialog, HWND input, int length) {
     wchar_t *wide = (wchar_t *)LocalAlloc(LPTR, (length + 1) * sizeof(wchar_t));
-    if (wide == NULL)
+    if (wide == NULL) {
+        SetDlgItemTextW(dialog, IDC_RESULT, kOutOfMemoryText);
         return;
+    }
     int wideLength = GetWindowTextW(input, wide, length + 1);
     int narrowLength = WideCharToMultiByte(CP_ACP, 0, wide, wideLength, NULL, 0, NULL, NULL);
     char *narrow = (char *)LocalAlloc(LPTR, narrowLength + 1);
-    if (narrow != NULL) {
+    if (narrow == NULL)
+        SetDlgItemTextW(dialog, IDC_RESULT, kOutOfMemoryText);
+    else if (narrowLength == 0)
+        SetDlgItemTextW(dialog, IDC_RESULT, L"");
+    else {
         WideCharToMultiByte(CP_ACP, 0, wide, wideLength, narrow, narrowLength, NULL, NULL);
-        if (narrowLength != 0)
-            DigestText(narrow, (uint32_t)narrowLength, dialog, IDC_RESULT);
-        LocalFree(narrow);
+        DigestText(narrow, (uint32_t)narrowLength, dialog, IDC_RESULT);
     }
+    if (narrow != NULL)
+        LocalFree(narrow);
     LocalFree(wide);
 }
 
@@ -85,8 +92,10 @@ INT_PTR OnCommand(HWND dialog, WORD id, WORD code) {
 void DigestDroppedFile(HWND dialog, HDROP drop) {
     UINT length = DragQueryFileW(drop, 0, NULL, 0);
     wchar_t *path = (wchar_t *)LocalAlloc(LPTR, (length + 1) * sizeof(wchar_t));
-    if (path == NULL)
+    if (path == NULL) {
+        SetDlgItemTextW(dialog, IDC_RESULT, kOutOfMemoryText);
         return;
+    }
     DragQueryFileW(drop, 0, path, length + 1);
     SetDlgItemTextW(dialog, IDC_INPUT, path);
     DigestFile(path, dialog, IDC_RESULT);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "../common/random_bytes.h"
+#include "../common/transform_in_force.h"
 #include "md5.h"
 #include "md5_oracle.h"
 #include "md5_transform.h"
@@ -127,7 +128,7 @@ TEST(Md5Transform, ZeroBlocksLeaveTheStateAlone) {
 TEST(Md5Transform, ContextMatchesOpenSslWithEachTransform) {
     const std::vector<uint8_t> message = RandomBytes(300, 14);
     for (const Transform &t : AvailableTransforms()) {
-        Md5UseBlocksFunction(t.compress);
+        TransformInForce inForce(t.compress);
         for (size_t length = 0; length <= message.size(); length++) {
             for (size_t piece : {length + 1, (size_t)1, (size_t)7, (size_t)63, (size_t)65}) {
                 Md5Context context;
@@ -141,7 +142,6 @@ TEST(Md5Transform, ContextMatchesOpenSslWithEachTransform) {
             }
         }
     }
-    Md5UseBlocksFunction(NULL);
 }
 
 // What Md5Update hands to the compression function.
@@ -159,7 +159,7 @@ void RecordingCompress(uint32_t state[4], const uint8_t *blocks, size_t count) {
 TEST(Md5Transform, WholeBlocksAreCompressedStraightFromTheCallersBytes) {
     const std::vector<uint8_t> message = RandomBytes(400, 15);
     const uint8_t *bytes = message.data();
-    Md5UseBlocksFunction(RecordingCompress);
+    TransformInForce inForce(RecordingCompress);
     Md5Context context;
     Md5Init(&context);
 
@@ -181,7 +181,6 @@ TEST(Md5Transform, WholeBlocksAreCompressedStraightFromTheCallersBytes) {
     Md5Update(&context, bytes + 384, 16); // too few for a block: they wait
     EXPECT_EQ(g_calls.size(), 0u);
     Md5Final(&context);
-    Md5UseBlocksFunction(NULL);
     EXPECT_EQ(Hex(context.digest), OracleMd5(bytes, 400));
 }
 
@@ -219,15 +218,6 @@ TEST(Md5Transform, CpuCheckAgreesWithLinux) {
 #else
     GTEST_SKIP() << "the AVX-512 transform exists only on x86";
 #endif
-}
-
-TEST(Md5Transform, BestFunctionFollowsTheProcessor) {
-    Md5BlocksFunction *expected = Md5BlocksPortable;
-#ifdef KESTRUM_MD5_HAS_AVX512
-    if (Md5CpuFavoursAvx512())
-        expected = Md5BlocksAvx512;
-#endif
-    EXPECT_EQ(Md5BestBlocksFunction(), expected);
 }
 
 // One block from a random state, as 16 words, against OpenSSL's own

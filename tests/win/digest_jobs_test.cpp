@@ -2,6 +2,7 @@
 // platform's own MD5.
 #include <gtest/gtest.h>
 
+#include "../common/transform_in_force.h"
 #include "digest/digest_jobs.h"
 #include "test_support.h"
 
@@ -51,6 +52,27 @@ TEST_F(DigestJobs, TextOfEveryLengthGivesThePlatformDigest) {
         std::wstring text = Result();
         ASSERT_TRUE(IsDigestText(text)) << length;
         ASSERT_EQ(text, PlatformMd5(bytes.data(), length)) << length;
+    }
+}
+
+// Each compression function this processor can run, as this compiler built
+// it, through both jobs.
+TEST_F(DigestJobs, EveryTransformGivesThePlatformDigest) {
+    std::vector<Md5BlocksFunction *> transforms = {Md5BlocksPortable};
+#ifdef KESTRUM_MD5_HAS_AVX512
+    if (Md5CpuHasAvx512())
+        transforms.push_back(Md5BlocksAvx512);
+#endif
+    std::vector<uint8_t> bytes = RandomBytes(kMiB + 300, 17);
+    std::wstring path = folder.Path(L"for every transform");
+    WriteBytes(path, bytes);
+    for (size_t i = 0; i < transforms.size(); i++) {
+        TransformInForce inForce(transforms[i]);
+        for (uint32_t length = 1; length <= 300; length++) {
+            DigestText((const char *)bytes.data(), length, window(), kResult);
+            ASSERT_EQ(Result(), PlatformMd5(bytes.data(), length)) << i << ", " << length;
+        }
+        EXPECT_EQ(FileDigest(path), PlatformMd5(bytes.data(), bytes.size())) << i;
     }
 }
 

@@ -37,15 +37,20 @@ TEST(LongPath, FormsTheRawNameOnlyForLongPaths) {
         EXPECT_EQ(LongForm(c.path), c.expected) << c.path.substr(0, 24) << " " << c.path.size();
 }
 
-TEST(LongPath, RelativeLongPathIsMadeAbsolute) {
+// A relative path counts by its length once the current folder is in front.
+TEST(LongPath, RelativePathIsMeasuredAndFormedAbsolute) {
     wchar_t current[MAX_PATH];
     GetCurrentDirectoryW(MAX_PATH, current);
-    std::wstring name(300, L'r');
-    std::wstring form = LongForm(name);
     std::wstring base = current;
     if (base.back() != L'\\')
         base += L'\\';
-    EXPECT_EQ(form, L"\\\\?\\" + base + name);
+    ASSERT_GT(base.size(), 10u);
+    for (size_t length : {(size_t)300, MAX_PATH - base.size()}) {
+        std::wstring name(length, L'r');
+        EXPECT_EQ(LongForm(name), L"\\\\?\\" + base + name) << length;
+    }
+    std::wstring fits(MAX_PATH - 1 - base.size(), L'r');
+    EXPECT_EQ(LongForm(fits), L"(none)");
 }
 
 } // namespace

@@ -34,6 +34,7 @@ struct MainDialog : ::testing::Test {
         PumpMessages();
     }
     void TearDown() override {
+        StopDrivingModalLoop();
         if (dialog != NULL)
             DestroyWindow(dialog);
         g_launchPath = NULL;

@@ -97,13 +97,6 @@ TEST_F(MatchColouring, ReferenceIsGreenOnWhiteAndRepaintsTheDigest) {
     }
 }
 
-TEST_F(MatchColouring, WhiteBrushIsSolidWhite) {
-    LOGBRUSH brush = {};
-    ASSERT_TRUE(GetObjectW(g_whiteBrush, sizeof(brush), &brush));
-    EXPECT_EQ(brush.lbStyle, (UINT)BS_SOLID);
-    EXPECT_EQ(brush.lbColor, kWhite);
-}
-
 TEST_F(MatchColouring, OtherControlsKeepTheirColours) {
     SetDlgItemTextW(dialog, IDC_REFERENCE, kDigest);
     for (int id : {IDC_INPUT, IDC_BROWSE, IDC_COPY}) {

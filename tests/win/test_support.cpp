@@ -107,12 +107,11 @@ namespace {
 
 bool (*g_drive)(void *);
 void *g_driveContext;
+UINT_PTR g_driveTimer;
 
-void CALLBACK DriveTimer(HWND, UINT, UINT_PTR timer, DWORD) {
-    if (g_drive != NULL && g_drive(g_driveContext)) {
-        g_drive = NULL;
-        KillTimer(NULL, timer);
-    }
+void CALLBACK DriveTimer(HWND, UINT, UINT_PTR, DWORD) {
+    if (g_drive != NULL && g_drive(g_driveContext))
+        StopDrivingModalLoop();
 }
 
 struct OwnedSearch {
@@ -135,9 +134,17 @@ BOOL CALLBACK CheckOwned(HWND window, LPARAM lParam) {
 } // namespace
 
 void DriveModalLoop(bool (*drive)(void *context), void *context) {
+    StopDrivingModalLoop();
     g_drive = drive;
     g_driveContext = context;
-    SetTimer(NULL, 0, 100, DriveTimer);
+    g_driveTimer = SetTimer(NULL, 0, 100, DriveTimer);
+}
+
+void StopDrivingModalLoop() {
+    if (g_driveTimer != 0)
+        KillTimer(NULL, g_driveTimer);
+    g_driveTimer = 0;
+    g_drive = NULL;
 }
 
 HWND FindOwnedDialog(HWND owner) {

@@ -10,7 +10,6 @@
 
 #include "../common/random_bytes.h"
 
-
 // The platform's own MD5, as 32 uppercase hexadecimal digits.
 std::wstring PlatformMd5(const void *bytes, size_t length);
 
@@ -38,6 +37,8 @@ void PumpMessages();
 // Calls drive every 100 ms from inside whatever modal loop the thread enters
 // (a message box, the open-file dialog) until drive returns true.
 void DriveModalLoop(bool (*drive)(void *context), void *context);
+// Stops the driving, whether or not the awaited window came.
+void StopDrivingModalLoop();
 
 // The visible dialog-class window of this thread owned by owner, if any.
 HWND FindOwnedDialog(HWND owner);

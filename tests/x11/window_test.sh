@@ -14,7 +14,14 @@ check() { # check WHAT COMMAND...
   if "$@"; then echo "ok: $what"; else echo "FAIL: $what"; failures=$((failures + 1)); fi
 }
 
-sample=$(mktemp -d)/sample.bin
+scratch=$(mktemp -d)
+runner=
+finish() {
+  [ -z "$runner" ] || kill "$runner" 2>/dev/null
+  rm -rf "$scratch"
+}
+trap finish EXIT
+sample=$scratch/sample.bin
 head -c 100000 /dev/urandom >"$sample"
 expected=$(md5sum "$sample" | cut -c1-32 | tr a-f A-F)
 
@@ -23,7 +30,6 @@ runner=$!
 window=$(timeout 90 xdotool search --sync --onlyvisible --name '^Kestrum$' | head -n1)
 if [ -z "$window" ]; then
   echo "FAIL: no window appeared"
-  kill "$runner"
   exit 1
 fi
 properties=$(xprop -id "$window")
@@ -31,26 +37,26 @@ check "the window carries the program's icon" grep -q '^_NET_WM_ICON(CARDINAL) =
 check "the window stays above others" grep -q '_NET_WM_STATE(ATOM) = .*_NET_WM_STATE_ABOVE' <<<"$properties"
 check "the window accepts dropped files" grep -q '^XdndAware' <<<"$properties"
 
-xdotool windowfocus --sync "$window"
+# Keys go to the focused window as the keyboard sends them (XTEST).
+timeout 30 xdotool windowfocus --sync "$window"
 copied=
 for _ in $(seq 40); do
-  xdotool key --window "$window" alt+c
+  xdotool key alt+c
   sleep 0.5
   copied=$(timeout 5 xclip -selection clipboard -o 2>/dev/null)
   [ "$copied" = "$expected" ] && break
 done
 check "Alt+C copies the file's digest $expected (got '$copied')" [ "$copied" = "$expected" ]
 
-xdotool key --window "$window" Escape
+xdotool key Escape
 for _ in $(seq 100); do kill -0 "$runner" 2>/dev/null || break; sleep 0.3; done
 if kill -0 "$runner" 2>/dev/null; then
   check "Esc ends the program" false
-  kill "$runner"
 else
   wait "$runner"
   code=$?
+  runner=
   check "Esc ends the program with exit code 0 (got $code)" [ "$code" = 0 ]
 fi
-rm -rf "$(dirname "$sample")"
 echo "x11 window: $failures failed"
 [ "$failures" = 0 ]
