@@ -17,6 +17,9 @@ void OnInitDialog(HWND dialog) {
     g_whiteBrush = CreateSolidBrush(kWhite);
     g_referenceWnd = GetDlgItem(dialog, IDC_REFERENCE);
     g_resultWnd = GetDlgItem(dialog, IDC_RESULT);
+    // The edit control's own limit would cut a long paste short, and the
+    // digest would then be of less than the user pasted.
+    SendDlgItemMessageW(dialog, IDC_INPUT, EM_SETLIMITTEXT, 0, 0);
     if (g_launchPath != NULL && g_launchPath[0] != 0) {
         SetDlgItemTextW(dialog, IDC_INPUT, g_launchPath);
         DigestFile(g_launchPath, dialog, IDC_RESULT);

@@ -117,10 +117,20 @@ TEST_F(MainDialog, EnterAddsLineBreaksOnlyWhileALineIsFree) {
     EXPECT_LT(breaks, 12) << "the last visible line takes no further break";
 }
 
+// Longer than the edit control takes by default (30,000 to 32,767).
 TEST_F(MainDialog, PastedTextIsDigestedWhole) {
     Open();
-    std::wstring text(5000, L'文');
-    SendMessageW(Item(IDC_INPUT), EM_REPLACESEL, TRUE, (LPARAM)text.c_str());
+    std::wstring text(50000, L'文');
+    text += L"end";
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+    memcpy(GlobalLock(block), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+    GlobalUnlock(block);
+    ASSERT_TRUE(OpenClipboard(NULL));
+    EmptyClipboard();
+    SetClipboardData(CF_UNICODETEXT, block);
+    CloseClipboard();
+
+    SendMessageW(Item(IDC_INPUT), WM_PASTE, 0, 0);
     ASSERT_EQ(Text(IDC_INPUT), text);
     EXPECT_EQ(Text(IDC_RESULT), Md5OfText(text));
 }
