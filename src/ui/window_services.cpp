@@ -66,14 +66,17 @@ int CopyItemTextToClipboard(HWND dialog, int itemId) {
     char text[kCopyCapacity] = {};
     if (GetDlgItemTextA(dialog, itemId, text, kCopyCapacity) == 0 || text[0] == 0)
         return 0;
-    return CopyTextToClipboard(text);
+    return CopyTextToClipboard(dialog, text);
 }
 
-int CopyTextToClipboard(const char *text) {
+// The owner window matters: with the clipboard opened for no window,
+// EmptyClipboard leaves it without an owner, and the platform documents that
+// SetClipboardData then fails.
+int CopyTextToClipboard(HWND owner, const char *text) {
     HGLOBAL block = MakeTextBlock(text);
     if (block == NULL)
         return 0;
-    if (!OpenClipboard(NULL)) {
+    if (!OpenClipboard(owner)) {
         GlobalFree(block);
         return 0;
     }

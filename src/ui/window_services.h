@@ -18,7 +18,7 @@ void BrowseForFile(HWND dialog, int inputId);
 // result of CopyTextToClipboard.
 int CopyItemTextToClipboard(HWND dialog, int itemId);
 
-// Puts the terminated narrow text on the clipboard as CF_TEXT: 1 when it is
+// Puts the terminated narrow text on the clipboard as CF_TEXT, owned by owner: 1 when it is
 // there, 0 when the clipboard cannot be opened or the block allocated; then
 // the clipboard keeps its earlier contents.
-int CopyTextToClipboard(const char *text);
+int CopyTextToClipboard(HWND owner, const char *text);

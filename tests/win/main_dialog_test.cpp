@@ -229,6 +229,7 @@ TEST_F(MainDialog, CopyPutsExactlyTheDigitsOnTheClipboard) {
     Type(L'a');
     Press(IDC_COPY);
     EXPECT_EQ(ClipboardText(), "0CC175B9C0F1B6A831C399E269772661");
+    EXPECT_EQ(GetClipboardOwner(), dialog) << "the clipboard has an owner";
 }
 
 TEST_F(MainDialog, CopyOfAnEmptyResultLeavesTheClipboardAlone) {
@@ -252,12 +253,13 @@ DWORD WINAPI HoldClipboard(void *events) {
 }
 
 TEST_F(MainDialog, CopyWhileAnotherHoldsTheClipboardChangesNothing) {
+    Open();
     PutOnClipboard("earlier contents");
     HANDLE events[2] = {CreateEventW(NULL, TRUE, FALSE, NULL),
                         CreateEventW(NULL, TRUE, FALSE, NULL)};
     HANDLE holder = CreateThread(NULL, 0, HoldClipboard, events, 0, NULL);
     WaitForSingleObject(events[0], INFINITE);
-    EXPECT_EQ(CopyTextToClipboard("0CC175B9C0F1B6A831C399E269772661"), 0);
+    EXPECT_EQ(CopyTextToClipboard(dialog, "0CC175B9C0F1B6A831C399E269772661"), 0);
     SetEvent(events[1]);
     WaitForSingleObject(holder, INFINITE);
     DWORD held = 0;
