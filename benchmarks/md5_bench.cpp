@@ -25,6 +25,8 @@
 #include "md5.h"
 #include "md5_transform.h"
 
+#include "../tests/common/transforms.h"
+
 namespace {
 
 const int64_t kPieces[] = {64, 1 << 10, 64 << 10, 1 << 20};
@@ -37,11 +39,9 @@ struct Subject {
 };
 
 std::vector<Subject> Subjects() {
-    std::vector<Subject> subjects = {{"portable", Md5BlocksPortable}};
-#ifdef KESTRUM_MD5_HAS_AVX512
-    if (Md5CpuHasAvx512())
-        subjects.push_back({"avx512", Md5BlocksAvx512});
-#endif
+    std::vector<Subject> subjects;
+    for (const Transform &t : AvailableTransforms())
+        subjects.push_back({t.name, t.compress});
     subjects.push_back({"OpenSSL", NULL});
     return subjects;
 }

@@ -10,27 +10,12 @@
 #include <vector>
 
 #include "../common/random_bytes.h"
-#include "../common/transform_in_force.h"
+#include "../common/transforms.h"
 #include "md5.h"
 #include "md5_oracle.h"
 #include "md5_transform.h"
 
 namespace {
-
-struct Transform {
-    const char *name;
-    Md5BlocksFunction *compress;
-};
-
-// The portable version everywhere, the AVX-512 one where the processor has it.
-std::vector<Transform> AvailableTransforms() {
-    std::vector<Transform> transforms = {{"portable", Md5BlocksPortable}};
-#ifdef KESTRUM_MD5_HAS_AVX512
-    if (Md5CpuHasAvx512())
-        transforms.push_back({"avx512", Md5BlocksAvx512});
-#endif
-    return transforms;
-}
 
 #ifdef KESTRUM_MD5_HAS_AVX512
 #define SKIP_WITHOUT_AVX512()                                                                      \

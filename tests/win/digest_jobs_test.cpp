@@ -2,7 +2,7 @@
 // platform's own MD5.
 #include <gtest/gtest.h>
 
-#include "../common/transform_in_force.h"
+#include "../common/transforms.h"
 #include "digest/digest_jobs.h"
 #include "test_support.h"
 
@@ -58,21 +58,16 @@ TEST_F(DigestJobs, TextOfEveryLengthGivesThePlatformDigest) {
 // Each compression function this processor can run, as this compiler built
 // it, through both jobs.
 TEST_F(DigestJobs, EveryTransformGivesThePlatformDigest) {
-    std::vector<Md5BlocksFunction *> transforms = {Md5BlocksPortable};
-#ifdef KESTRUM_MD5_HAS_AVX512
-    if (Md5CpuHasAvx512())
-        transforms.push_back(Md5BlocksAvx512);
-#endif
     std::vector<uint8_t> bytes = RandomBytes(kMiB + 300, 17);
     std::wstring path = folder.Path(L"for every transform");
     WriteBytes(path, bytes);
-    for (size_t i = 0; i < transforms.size(); i++) {
-        TransformInForce inForce(transforms[i]);
+    for (const Transform &t : AvailableTransforms()) {
+        TransformInForce inForce(t.compress);
         for (uint32_t length = 1; length <= 300; length++) {
             DigestText((const char *)bytes.data(), length, window(), kResult);
-            ASSERT_EQ(Result(), PlatformMd5(bytes.data(), length)) << i << ", " << length;
+            ASSERT_EQ(Result(), PlatformMd5(bytes.data(), length)) << t.name << ", " << length;
         }
-        EXPECT_EQ(FileDigest(path), PlatformMd5(bytes.data(), bytes.size())) << i;
+        EXPECT_EQ(FileDigest(path), PlatformMd5(bytes.data(), bytes.size())) << t.name;
     }
 }
 
