@@ -20,15 +20,9 @@ struct MainDialog : ::testing::Test {
     ScratchFolder folder;
     HWND dialog = NULL;
 
-    static void SetUpTestSuite() {
-        INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_LINK_CLASS};
-        InitCommonControlsEx(&controls);
-        g_instance = GetModuleHandleW(NULL);
-    }
     void SetUp() override { g_launchPath = NULL; }
     void Open() {
-        dialog =
-            CreateDialogParamW(g_instance, MAKEINTRESOURCEW(IDD_MAIN), NULL, MainDialogProc, 0);
+        dialog = CreateMainDialog();
         ASSERT_NE(dialog, (HWND)NULL);
         ShowWindow(dialog, SW_SHOW);
         PumpMessages();

@@ -4,8 +4,6 @@
 
 #include <windows.h>
 
-#include <commctrl.h>
-
 #include "app/app.h"
 #include "resource.h"
 #include "test_support.h"
@@ -31,12 +29,8 @@ struct MatchColouring : ::testing::Test {
     HDC dc = NULL;
 
     void SetUp() override {
-        INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_LINK_CLASS};
-        InitCommonControlsEx(&controls);
-        g_instance = GetModuleHandleW(NULL);
         g_launchPath = NULL;
-        dialog =
-            CreateDialogParamW(g_instance, MAKEINTRESOURCEW(IDD_MAIN), NULL, MainDialogProc, 0);
+        dialog = CreateMainDialog();
         ASSERT_NE(dialog, (HWND)NULL);
         dc = CreateCompatibleDC(NULL);
     }

@@ -1,9 +1,12 @@
 #include "test_support.h"
 
+#include "app/app.h"
+#include "resource.h"
+#include "ui/main_dialog.h"
+
+#include <commctrl.h>
 #include <shlobj.h>
 #include <wincrypt.h>
-
-#include <random>
 
 std::wstring PlatformMd5(const void *bytes, size_t length) {
     HCRYPTPROV provider = 0;
@@ -200,4 +203,11 @@ std::string Narrow(const std::wstring &text) {
     std::string narrow(size, '\0');
     WideCharToMultiByte(CP_ACP, 0, text.c_str(), (int)text.size(), &narrow[0], size, NULL, NULL);
     return narrow;
+}
+
+HWND CreateMainDialog() {
+    INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_LINK_CLASS};
+    InitCommonControlsEx(&controls);
+    g_instance = GetModuleHandleW(NULL);
+    return CreateDialogParamW(g_instance, MAKEINTRESOURCEW(IDD_MAIN), NULL, MainDialogProc, 0);
 }

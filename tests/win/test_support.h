@@ -31,6 +31,10 @@ struct FieldWindow {
     HWND window;
 };
 
+// The main dialog, modeless and hidden, made as the program makes it: link
+// class registered, g_instance set. g_launchPath is read as it stands.
+HWND CreateMainDialog();
+
 // Runs posted and sent messages until none are waiting.
 void PumpMessages();
 
