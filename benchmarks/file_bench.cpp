@@ -10,7 +10,6 @@
 #include <stdlib.h>
 
 #include "digest_jobs.h"
-#include "md5_transform.h"
 
 namespace {
 
@@ -32,14 +31,6 @@ double FileBytes(const wchar_t *path) {
     if (!GetFileAttributesExW(path, GetFileExInfoStandard, &data))
         return -1;
     return (double)data.nFileSizeHigh * 4294967296.0 + data.nFileSizeLow;
-}
-
-const char *TransformName() {
-#ifdef KESTRUM_MD5_HAS_AVX512
-    if (Md5BestBlocksFunction() == Md5BlocksAvx512)
-        return "avx512";
-#endif
-    return "portable";
 }
 
 double Seconds(const LARGE_INTEGER &start, const LARGE_INTEGER &end) {
@@ -92,7 +83,6 @@ int wmain(int argc, wchar_t **argv) {
         fprintf(stderr, "file_bench: cannot read the file's size or make the window\n");
         return 2;
     }
-    printf("transform: %s\n", TransformName());
     double best = 0;
     wchar_t text[kResultLength];
     for (int run = 1; run <= runs; run++) {

@@ -1,6 +1,6 @@
 // MD5 after RFC 1321: the context, which gathers the bytes into 64-byte
-// blocks and pads the message. The compression function is in md5_portable.cpp
-// and md5_avx512.cpp; the first compression picks the one to use.
+// blocks and pads the message. The compression function is in
+// md5_transform.cpp.
 #include "md5.h"
 
 #include "md5_transform.h"
@@ -25,44 +25,15 @@ void CopyBytes(uint8_t *to, const uint8_t *from, uint32_t length) {
         to[i] = from[i];
 }
 
-void CompressFirstTime(uint32_t state[4], const uint8_t *blocks, size_t count);
-
-// The program runs no code before its entry, so the choice cannot be made at
-// load time: the pointer starts at a function that makes it on first use.
-// Two threads that race there choose alike, and a pointer store is atomic.
-Md5BlocksFunction *g_compress = CompressFirstTime;
-
-void CompressFirstTime(uint32_t state[4], const uint8_t *blocks, size_t count) {
-    Md5BlocksFunction *chosen = Md5BestBlocksFunction();
-    __atomic_store_n(&g_compress, chosen, __ATOMIC_RELAXED);
-    chosen(state, blocks, count);
-}
-
-inline void CompressBlocks(uint32_t state[4], const uint8_t *blocks, size_t count) {
-    __atomic_load_n(&g_compress, __ATOMIC_RELAXED)(state, blocks, count);
-}
-
 } // namespace
 
-Md5BlocksFunction *Md5BestBlocksFunction() {
-#ifdef KESTRUM_MD5_HAS_AVX512
-    if (Md5CpuFavoursAvx512())
-        return Md5BlocksAvx512;
-#endif
-    return Md5BlocksPortable;
-}
-
-void Md5UseBlocksFunction(Md5BlocksFunction *compress) {
-    __atomic_store_n(&g_compress, compress ? compress : CompressFirstTime, __ATOMIC_RELAXED);
-}
-
 // The block as RFC 1321 states it, 16 words; they are laid out little-endian
-// again for the block functions, which read the words where they add them.
+// again for Md5CompressBlocks, which reads each word where it adds it.
 void Md5Transform(uint32_t state[4], const uint32_t words[16]) {
     uint8_t block[64];
     for (int k = 0; k < 16; k++)
         StoreLe32(block + 4 * k, words[k]);
-    CompressBlocks(state, block, 1);
+    Md5CompressBlocks(state, block, 1);
 }
 
 void Md5Init(Md5Context *context) {
@@ -93,12 +64,12 @@ void Md5Update(Md5Context *context, const void *bytes, uint32_t length) {
             return;
         }
         CopyBytes(context->block + index, input, room);
-        CompressBlocks(context->state, context->block, 1);
+        Md5CompressBlocks(context->state, context->block, 1);
         input += room;
         length -= room;
     }
     if (length >= 64) {
-        CompressBlocks(context->state, input, length / 64);
+        Md5CompressBlocks(context->state, input, length / 64);
         input += length & ~63u;
         length &= 63;
     }

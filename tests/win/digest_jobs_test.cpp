@@ -2,7 +2,6 @@
 // platform's own MD5.
 #include <gtest/gtest.h>
 
-#include "../common/transforms.h"
 #include "digest/digest_jobs.h"
 #include "test_support.h"
 
@@ -52,22 +51,6 @@ TEST_F(DigestJobs, TextOfEveryLengthGivesThePlatformDigest) {
         std::wstring text = Result();
         ASSERT_TRUE(IsDigestText(text)) << length;
         ASSERT_EQ(text, PlatformMd5(bytes.data(), length)) << length;
-    }
-}
-
-// Each compression function this processor can run, as this compiler built
-// it, through both jobs.
-TEST_F(DigestJobs, EveryTransformGivesThePlatformDigest) {
-    std::vector<uint8_t> bytes = RandomBytes(kMiB + 300, 17);
-    std::wstring path = folder.Path(L"for every transform");
-    WriteBytes(path, bytes);
-    for (const Transform &t : AvailableTransforms()) {
-        TransformInForce inForce(t.compress);
-        for (uint32_t length = 1; length <= 300; length++) {
-            DigestText((const char *)bytes.data(), length, window(), kResult);
-            ASSERT_EQ(Result(), PlatformMd5(bytes.data(), length)) << t.name << ", " << length;
-        }
-        EXPECT_EQ(FileDigest(path), PlatformMd5(bytes.data(), bytes.size())) << t.name;
     }
 }
 
