@@ -1,14 +1,21 @@
-// Md5Update's throughput with each compression function this processor can
-// run, against OpenSSL's MD5 through EVP_DigestUpdate, for pieces of 64 bytes
-// to 1 MiB, in one run.
+// Md5Update's throughput against OpenSSL's MD5 through EVP_DigestUpdate, for
+// pieces of 64 bytes to 1 MiB, with the processor's clock measured alongside
+// so that each throughput also reads as cycles per byte.
 //
-// The machine's speed drifts (clock changes, other work on a sibling core),
+// The machine's speed drifts (clock changes, other work on the other core),
 // so the subjects are measured in alternation rather than one after another:
-// each iteration feeds 1 MiB in pieces of the given size to every subject in
-// turn, starting with a different one each time, and times each batch by the
-// thread's CPU clock. Every repetition thus yields the ratios of throughputs
-// taken under the same conditions. The table after Google Benchmark's report
-// gives, for every piece size, the median over the repetitions.
+// each iteration feeds 1 MiB in pieces of the given size to Md5Update and to
+// OpenSSL and runs a chain of dependent adds, in an order that changes every
+// iteration, and times each batch by the thread's CPU clock. Every repetition
+// thus yields the ratio of the throughputs and the clock under the same
+// conditions. The table after Google Benchmark's report gives, for every
+// piece size, the median over the repetitions.
+//
+// The clock: a register add takes one cycle on x86 processors, and an add
+// that needs the previous add's result cannot overlap it, so the chain runs
+// at one add per cycle. Cycles are thus counted in the unit of MD5's bound
+// (288 one-cycle operations a 64-byte block, 4.5 a byte). On other
+// processors the benchmark reports throughputs only.
 #include <benchmark/benchmark.h>
 #include <openssl/evp.h>
 
@@ -23,28 +30,28 @@
 #include <vector>
 
 #include "md5.h"
-#include "md5_transform.h"
-
-#include "../tests/common/transforms.h"
 
 namespace {
 
 const int64_t kPieces[] = {64, 1 << 10, 64 << 10, 1 << 20};
 const size_t kBatchBytes = 1 << 20;
+const int64_t kChainAdds = 1 << 22; // about a millisecond, as a batch of MD5
 
-// A null compression function stands for OpenSSL.
-struct Subject {
-    std::string name;
-    Md5BlocksFunction *compress;
-};
+#if defined(__x86_64__) || defined(__i386__)
+const int kSubjects = 3; // Md5Update, OpenSSL, the chain of adds
 
-std::vector<Subject> Subjects() {
-    std::vector<Subject> subjects;
-    for (const Transform &t : AvailableTransforms())
-        subjects.push_back({t.name, t.compress});
-    subjects.push_back({"OpenSSL", NULL});
-    return subjects;
+// In assembly, so that the compiler cannot fold the adds into one.
+void AddChain() {
+    uint32_t sum = 0, one = 1;
+    for (int64_t i = 0; i < kChainAdds / 64; i++)
+        asm volatile(".rept 64\n\tadd %1, %0\n\t.endr" : "+r"(sum) : "r"(one));
+    benchmark::DoNotOptimize(sum);
 }
+#else
+const int kSubjects = 2;
+
+void AddChain() {}
+#endif
 
 double ThreadSeconds() {
     timespec now;
@@ -52,57 +59,49 @@ double ThreadSeconds() {
     return (double)now.tv_sec + (double)now.tv_nsec * 1e-9;
 }
 
-// One message per subject that grows batch by batch, as a file being read.
-struct Stream {
-    Md5Context ours;
-    EVP_MD_CTX *theirs;
-    double seconds;
-};
-
-// Feeds one batch to the subject's stream; returns the seconds it took.
-double FeedBatch(const Subject &subject, Stream &stream, const std::vector<uint8_t> &piece) {
-    const size_t count = kBatchBytes / piece.size();
-    if (subject.compress)
-        Md5UseBlocksFunction(subject.compress);
-    const double start = ThreadSeconds();
-    for (size_t i = 0; i < count; i++) {
-        if (subject.compress)
-            Md5Update(&stream.ours, piece.data(), (uint32_t)piece.size());
-        else
-            EVP_DigestUpdate(stream.theirs, piece.data(), piece.size());
-    }
-    benchmark::ClobberMemory();
-    return ThreadSeconds() - start;
-}
-
 void SideBySide(benchmark::State &state) {
     std::mt19937 random(7);
     std::vector<uint8_t> piece((size_t)state.range(0));
     for (auto &b : piece)
         b = (uint8_t)random();
-    const std::vector<Subject> subjects = Subjects();
-    std::vector<Stream> streams(subjects.size());
-    for (Stream &stream : streams) {
-        Md5Init(&stream.ours);
-        stream.theirs = EVP_MD_CTX_new();
-        EVP_DigestInit_ex(stream.theirs, EVP_md5(), NULL);
-        stream.seconds = 0;
-    }
-    size_t round = 0;
+    const size_t count = kBatchBytes / piece.size();
+
+    // One message each that grows batch by batch, as a file being read.
+    Md5Context ours;
+    Md5Init(&ours);
+    EVP_MD_CTX *theirs = EVP_MD_CTX_new();
+    EVP_DigestInit_ex(theirs, EVP_md5(), NULL);
+
+    double seconds[3] = {0, 0, 0};
+    int64_t rounds = 0;
     for (auto _ : state) {
-        for (size_t i = 0; i < subjects.size(); i++) {
-            const size_t s = (round + i) % subjects.size();
-            streams[s].seconds += FeedBatch(subjects[s], streams[s], piece);
+        for (int i = 0; i < kSubjects; i++) {
+            const int subject = (int)((rounds + i) % kSubjects);
+            const double start = ThreadSeconds();
+            if (subject == 0)
+                for (size_t n = 0; n < count; n++)
+                    Md5Update(&ours, piece.data(), (uint32_t)piece.size());
+            else if (subject == 1)
+                for (size_t n = 0; n < count; n++)
+                    EVP_DigestUpdate(theirs, piece.data(), piece.size());
+            else
+                AddChain();
+            benchmark::ClobberMemory();
+            seconds[subject] += ThreadSeconds() - start;
         }
-        round++;
+        rounds++;
     }
-    Md5UseBlocksFunction(NULL);
-    const double theirs = streams.back().seconds;
-    for (size_t s = 0; s < subjects.size(); s++) {
-        state.counters[subjects[s].name + " MB/s"] = kBatchBytes * round / streams[s].seconds / 1e6;
-        if (s + 1 < subjects.size())
-            state.counters[subjects[s].name + " / OpenSSL"] = theirs / streams[s].seconds;
-        EVP_MD_CTX_free(streams[s].theirs);
+    EVP_MD_CTX_free(theirs);
+
+    const double bytes = (double)kBatchBytes * (double)rounds;
+    state.counters["Kestrum MB/s"] = bytes / seconds[0] / 1e6;
+    state.counters["OpenSSL MB/s"] = bytes / seconds[1] / 1e6;
+    state.counters["Kestrum / OpenSSL"] = seconds[1] / seconds[0];
+    if (kSubjects == 3) {
+        const double hertz = (double)kChainAdds * (double)rounds / seconds[2];
+        state.counters["GHz"] = hertz / 1e9;
+        state.counters["Kestrum cycles/B"] = hertz * seconds[0] / bytes;
+        state.counters["OpenSSL cycles/B"] = hertz * seconds[1] / bytes;
     }
 }
 
@@ -126,37 +125,31 @@ struct Gatherer : benchmark::ConsoleReporter {
 
 double Median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
-    return v.empty()      ? 0
-           : v.size() % 2 ? v[v.size() / 2]
-                          : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
-}
-
-std::string PieceText(int64_t piece) {
-    if (piece >= (1 << 20))
-        return std::to_string(piece >> 20) + " MiB";
-    if (piece >= (1 << 10))
-        return std::to_string(piece >> 10) + " KiB";
-    return std::to_string(piece) + " B";
+    const size_t n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
 void PrintTable(Gatherer &gatherer) {
-    const std::vector<Subject> subjects = Subjects();
-    std::vector<std::string> columns;
-    for (const Subject &s : subjects)
-        columns.push_back(s.name + " MB/s");
-    for (size_t s = 0; s + 1 < subjects.size(); s++)
-        columns.push_back(subjects[s].name + " / OpenSSL");
-
+    const char *columns[] = {"Kestrum MB/s",     "OpenSSL MB/s",    "Kestrum / OpenSSL",
+                             "GHz",              "Kestrum cycles/B", "OpenSSL cycles/B"};
+    const int shown = kSubjects == 3 ? 6 : 3;
     printf("\nMedian over the repetitions (MB = 10^6 bytes)\n%-8s", "piece");
-    for (const std::string &column : columns)
-        printf(" %18s", column.c_str());
+    for (int c = 0; c < shown; c++)
+        printf(" %17s", columns[c]);
     printf("\n");
-    for (int64_t piece : kPieces) {
-        printf("%-8s", PieceText(piece).c_str());
-        for (const std::string &column : columns)
-            printf(" %18.3f", Median(gatherer.values[piece][column]));
+    for (auto &[piece, values] : gatherer.values) {
+        const std::string text = piece >= (1 << 20)   ? std::to_string(piece >> 20) + " MiB"
+                                 : piece >= (1 << 10) ? std::to_string(piece >> 10) + " KiB"
+                                                      : std::to_string(piece) + " B";
+        printf("%-8s", text.c_str());
+        for (int c = 0; c < shown; c++)
+            printf(" %17.3f", Median(values[columns[c]]));
         printf("\n");
     }
+    if (kSubjects == 3)
+        printf("GHz: dependent register adds per nanosecond. The step chain's bound: 4.5 cycles/B.\n");
+    else
+        printf("No chain of adds on this processor: no clock, no cycles per byte.\n");
 }
 
 } // namespace
@@ -173,10 +166,6 @@ int main(int argc, char **argv) {
     Gatherer gatherer;
     benchmark::RunSpecifiedBenchmarks(&gatherer);
     PrintTable(gatherer);
-    if (Subjects().size() == 2)
-        printf("This processor lacks AVX-512VL: only the portable transform is measured.\n");
-    printf("The context compresses with: %s\n",
-           Md5BestBlocksFunction() == Md5BlocksPortable ? "portable" : "avx512");
     benchmark::Shutdown();
     return 0;
 }
