@@ -1,0 +1,49 @@
+# shellcheck shell=bash
+# Shared by the scripts, sourced under `set -euo pipefail`.
+
+# at_exit COMMAND [ARGS...]: runs the command, quietly, when the script exits;
+# the last given runs first.
+at_exit() {
+  local command
+  printf -v command '%q ' "$@"
+  exit_commands="$command 2>/dev/null || true; ${exit_commands:-}"
+  trap 'eval "$exit_commands"' EXIT
+}
+
+# Starts a virtual display, exports DISPLAY and closes the display at exit;
+# fails when it does not come up within 10 s.
+start_display() {
+  local file
+  file=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$file" 2>/dev/null &
+  at_exit kill $!
+  for _ in $(seq 100); do [ -s "$file" ] && break; sleep 0.1; done
+  DISPLAY=:$(head -n1 "$file") && rm -f "$file"
+  [ "$DISPLAY" != : ] || { echo "${0##*/}: the virtual display did not start" >&2; return 1; }
+  export DISPLAY
+}
+
+# Stops the Wine server of the prefix DIR, with its programs, if one runs.
+stop_wine() { WINEPREFIX=$1 /usr/lib/wine/wineserver -k 2>/dev/null || true; }
+
+# Runs a command as root, through sudo when not root; returns 3 ("this
+# machine cannot") when neither can be had.
+as_root() {
+  if [ "$(id -u)" = 0 ]; then "$@"; elif command -v sudo >/dev/null && sudo -v; then sudo "$@"
+  else echo "${0##*/}: needs root, or sudo for $(id -un)" >&2; return 3; fi
+}
+
+# Prints which of the Debian packages given are not installed.
+missing_packages() {
+  local p
+  for p in "$@"; do dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'ok installed' || echo "$p"; done
+}
+
+# Runs a command with its output shown only when it fails.
+quietly() {
+  local log status=0
+  log=$(mktemp)
+  "$@" >"$log" 2>&1 || { status=$?; cat "$log" >&2; }
+  rm -f "$log"
+  return "$status"
+}
