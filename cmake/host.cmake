@@ -12,4 +12,3 @@ endif()
 
 find_package(GTest REQUIRED)
 find_package(OpenSSL REQUIRED)
-include(GoogleTest)

@@ -1,7 +1,7 @@
 # Windows build: the program and its tests, run under Wine.
 enable_language(RC)
-include(GoogleTest)
 
+# Windows programs run here under Wine, in a prefix inside the build tree.
 set(CMAKE_CROSSCOMPILING_EMULATOR
     ${CMAKE_SOURCE_DIR}/scripts/wine-run --prefix ${CMAKE_BINARY_DIR}/wineprefix)
 
@@ -13,11 +13,23 @@ else()
   set(KESTRUM_ENTRY KestrumEntry)
 endif()
 
-set(KESTRUM_WINDOWS_OPTIONS
-    -Wall -Wextra -fno-exceptions -fno-rtti -ffunction-sections -fdata-sections
-    -DUNICODE -D_UNICODE -D_WIN32_WINNT=0x0601)
+# Made into the build's res folder: product.h (version and home page from
+# project()), the manifest naming the architecture, the icon drawn by a script.
+set(KESTRUM_RES_DIR ${CMAKE_BINARY_DIR}/res)
+configure_file(res/product.h.in ${KESTRUM_RES_DIR}/product.h @ONLY)
+configure_file(res/kestrum.manifest.in ${KESTRUM_RES_DIR}/kestrum.manifest @ONLY)
+add_custom_command(
+  OUTPUT ${KESTRUM_RES_DIR}/kestrum.ico
+  COMMAND python3 ${CMAKE_SOURCE_DIR}/scripts/make-icon.py ${KESTRUM_RES_DIR}/kestrum.ico
+  DEPENDS ${CMAKE_SOURCE_DIR}/scripts/make-icon.py)
 
-# Everything but the process entry, so the tests drive the same code.
+# The program's own code: no exceptions or RTTI, and a section per function
+# and datum so that the linker drops what is unused.
+set(KESTRUM_PROGRAM_OPTIONS
+    -Wall -Wextra -fno-exceptions -fno-rtti -ffunction-sections -fdata-sections)
+
+# Everything but the process entry, so the tests drive the same code; what
+# links it compiles for the wide-character API of Windows 7 and later.
 add_library(kestrum_units STATIC
     src/digest/digest_jobs.cpp
     src/digest/long_path.cpp
@@ -25,26 +37,24 @@ add_library(kestrum_units STATIC
     src/ui/match_colouring.cpp
     src/ui/window_services.cpp
     src/app/app.cpp)
-target_include_directories(kestrum_units PUBLIC src res)
-target_compile_options(kestrum_units PRIVATE ${KESTRUM_WINDOWS_OPTIONS})
+target_include_directories(kestrum_units PUBLIC src res ${KESTRUM_RES_DIR})
+target_compile_definitions(kestrum_units PUBLIC UNICODE _UNICODE _WIN32_WINNT=0x0601)
+target_compile_options(kestrum_units PRIVATE ${KESTRUM_PROGRAM_OPTIONS})
 target_link_libraries(kestrum_units PUBLIC kestrum_md5 comctl32 comdlg32 shell32 gdi32 user32 kernel32)
 
-# Resources: the icon is drawn by a script, the manifest names the architecture.
-set(KESTRUM_RES_DIR ${CMAKE_BINARY_DIR}/res)
-add_custom_command(
-  OUTPUT ${KESTRUM_RES_DIR}/kestrum.ico
-  COMMAND ${CMAKE_COMMAND} -E make_directory ${KESTRUM_RES_DIR}
-  COMMAND python3 ${CMAKE_SOURCE_DIR}/scripts/make-icon.py ${KESTRUM_RES_DIR}/kestrum.ico
-  DEPENDS ${CMAKE_SOURCE_DIR}/scripts/make-icon.py)
-configure_file(res/kestrum.manifest.in ${KESTRUM_RES_DIR}/kestrum.manifest @ONLY)
+# The resources. windres writes no dependency file, so what it reads is named.
 add_library(kestrum_resources OBJECT res/kestrum.rc)
 target_include_directories(kestrum_resources PRIVATE ${KESTRUM_RES_DIR} ${CMAKE_SOURCE_DIR}/res)
-set_source_files_properties(res/kestrum.rc PROPERTIES OBJECT_DEPENDS
-    "${KESTRUM_RES_DIR}/kestrum.ico;${KESTRUM_RES_DIR}/kestrum.manifest")
+set_property(SOURCE res/kestrum.rc PROPERTY OBJECT_DEPENDS
+    ${KESTRUM_RES_DIR}/kestrum.ico ${KESTRUM_RES_DIR}/kestrum.manifest
+    ${KESTRUM_RES_DIR}/product.h ${CMAKE_SOURCE_DIR}/res/resource.h)
 
-# The program: no C runtime, its own entry, only the platform's DLLs.
+# The program: no C runtime, its own entry, only the platform's DLLs; the
+# memory routines' loops must not become calls to themselves.
 add_executable(Kestrum WIN32 src/app/entry.cpp src/app/runtime.cpp $<TARGET_OBJECTS:kestrum_resources>)
-target_compile_options(Kestrum PRIVATE ${KESTRUM_WINDOWS_OPTIONS} -fno-tree-loop-distribute-patterns)
+target_compile_options(Kestrum PRIVATE ${KESTRUM_PROGRAM_OPTIONS})
+set_source_files_properties(src/app/runtime.cpp PROPERTIES
+    COMPILE_OPTIONS -fno-tree-loop-distribute-patterns)
 target_link_libraries(Kestrum PRIVATE kestrum_units gcc)
 target_link_options(Kestrum PRIVATE
     -nostdlib -nostartfiles -s -Wl,--gc-sections

@@ -1,6 +1,9 @@
 // Identifiers of the program's resources, shared by the resource script and
-// the code.
+// the code; product.h, which the build writes, adds the version and the home
+// page address (KESTRUM_HOME_PAGE).
 #pragma once
+
+#include "product.h"
 
 #define IDD_MAIN 101
 #define IDC_INPUT 102
@@ -11,6 +14,3 @@
 #define IDC_LINK 1000
 #define IDC_REFERENCE 1002
 #define IDC_CLEAR 1004
-
-// The home page behind the link; the resource script shows the same address.
-#define KESTRUM_HOME_PAGE L"https://kestrum.example.org/"
