@@ -67,14 +67,3 @@ set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
 set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
-
-# The program file's make-up: headers, imports, dialog, icon, version, manifest.
-add_test(NAME release_layout
-         COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/release/check_release.py
-                 $<TARGET_FILE:Kestrum> --arch ${KESTRUM_MANIFEST_ARCH})
-
-# The window as the X display shows it, driven by real key presses.
-add_test(NAME x11_window
-         COMMAND ${CMAKE_SOURCE_DIR}/tests/x11/window_test.sh $<TARGET_FILE:Kestrum>
-                 ${CMAKE_BINARY_DIR}/wineprefix)
-set_tests_properties(x11_window PROPERTIES RESOURCE_LOCK desktop TIMEOUT 300)

@@ -26,7 +26,9 @@ void ShowPathFailure(HWND dialog, int item, const wchar_t *prefix, const wchar_t
     LocalFree(text);
 }
 
-// Other programs may go on reading and writing the file meanwhile.
+// Other programs may go on reading and writing the file meanwhile. A
+// character device (a port, a console, an endless device) is refused like a
+// file that cannot be opened: reading it could block the window for good.
 HANDLE OpenForReading(const wchar_t *path) {
     wchar_t *longPath = MakeLongPathForm(path);
     HANDLE file =
@@ -34,6 +36,10 @@ HANDLE OpenForReading(const wchar_t *path) {
                     NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
     if (longPath != NULL)
         LocalFree(longPath);
+    if (file != INVALID_HANDLE_VALUE && GetFileType(file) == FILE_TYPE_CHAR) {
+        CloseHandle(file);
+        return INVALID_HANDLE_VALUE;
+    }
     return file;
 }
 

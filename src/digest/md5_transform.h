@@ -8,5 +8,5 @@
 void Md5Transform(uint32_t state[4], const uint32_t words[16]);
 
 // Compresses `count` consecutive 64-byte blocks, at any address, into state.
-// The chaining values stay in registers from one block to the next.
+// The chaining values are loaded once for the whole run, not once a block.
 void Md5CompressBlocks(uint32_t state[4], const uint8_t *blocks, size_t count);

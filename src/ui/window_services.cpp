@@ -10,6 +10,8 @@
 namespace {
 
 const int kCopyCapacity = 260;
+// 32,767 characters and the terminator.
+const DWORD kLongestPath = 32768;
 
 // Allocated and filled before the clipboard is touched, so a failed
 // allocation cannot cost the user what the clipboard held.
@@ -45,21 +47,26 @@ int ToggleTopmost(HWND window) {
     return topmost ? 0 : 1;
 }
 
+// The path buffer holds the longest path the platform allows, so a chosen
+// path of any length is taken whole; it is too large for the stack.
 void BrowseForFile(HWND dialog, int inputId) {
-    wchar_t path[MAX_PATH] = {};
+    wchar_t *path = (wchar_t *)LocalAlloc(LPTR, kLongestPath * sizeof(wchar_t));
+    if (path == NULL)
+        return;
     OPENFILENAMEW request = {};
     request.lStructSize = sizeof(request);
     request.hwndOwner = dialog;
     request.lpstrFilter = L"All Files(*.*)\0*.*\0";
     request.nFilterIndex = 1;
     request.lpstrFile = path;
-    request.nMaxFile = MAX_PATH;
+    request.nMaxFile = kLongestPath;
     request.lpstrInitialDir = path;
     request.Flags = OFN_READONLY;
-    if (!GetOpenFileNameW(&request))
-        return;
-    SetDlgItemTextW(dialog, inputId, path);
-    DigestFile(path, dialog, IDC_RESULT);
+    if (GetOpenFileNameW(&request)) {
+        SetDlgItemTextW(dialog, inputId, path);
+        DigestFile(path, dialog, IDC_RESULT);
+    }
+    LocalFree(path);
 }
 
 int CopyItemTextToClipboard(HWND dialog, int itemId) {

@@ -1,26 +1,39 @@
-// OpenSSL's MD5, the independent reference the native tests compare with.
+// OpenSSL's MD5, the independent reference of the native tests, and a way to
+// feed a message to the context in pieces.
 #pragma once
 
 #include <openssl/evp.h>
 
 #include <stddef.h>
 #include <stdint.h>
-#include <string.h>
 #include <string>
 
+#include "md5.h"
+
 inline std::string Hex(const uint8_t digest[16]) {
-    static const char kDigits[] = "0123456789abcdef";
     std::string text;
-    for (int i = 0; i < 16; i++) {
-        text += kDigits[digest[i] >> 4];
-        text += kDigits[digest[i] & 15];
-    }
+    for (int i = 0; i < 16; i++)
+        text +=
+            std::string(1, "0123456789abcdef"[digest[i] >> 4]) + "0123456789abcdef"[digest[i] & 15];
     return text;
 }
 
 inline std::string OracleMd5(const void *bytes, size_t length) {
     uint8_t digest[EVP_MAX_MD_SIZE];
-    unsigned int size = 0;
-    EVP_Digest(bytes, length, digest, &size, EVP_md5(), NULL);
+    EVP_Digest(bytes, length, digest, NULL, EVP_md5(), NULL);
     return Hex(digest);
+}
+
+// Feeds length bytes in pieces whose sizes nextPiece() gives (0 included).
+template <typename NextPiece>
+std::string PieceDigest(const uint8_t *message, size_t length, NextPiece nextPiece) {
+    Md5Context context;
+    Md5Init(&context);
+    for (size_t at = 0, piece; at < length; at += piece) {
+        piece = nextPiece();
+        piece = piece < length - at ? piece : length - at;
+        Md5Update(&context, message + at, (uint32_t)piece);
+    }
+    Md5Final(&context);
+    return Hex(context.digest);
 }
