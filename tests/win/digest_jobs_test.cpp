@@ -9,107 +9,81 @@ namespace {
 
 const int kResult = 104;
 
-struct Job {
-    std::wstring path, shown;
-};
-
-// The job runs on a thread of its own, into a field of its own, so that a
-// job that never ends fails the test instead of hanging it.
-DWORD WINAPI RunFileJob(void *job) {
+// The job's text in a field of its own; a job that never ends runs into the
+// test's time limit.
+std::wstring Shown(const std::wstring &path, const std::string &bytes = "") {
     HWND holder = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, NULL, NULL, NULL, NULL);
     CreateWindowExW(0, L"EDIT", L"stale", WS_CHILD, 0, 0, 0, 0, holder, (HMENU)kResult, NULL, NULL);
-    DigestFile(((Job *)job)->path.c_str(), holder, kResult);
-    ((Job *)job)->shown = ItemText(holder, kResult);
-    DestroyWindow(holder);
-    return 0;
-}
-
-std::wstring FileDigest(const std::wstring &path) {
-    Job *job = new Job{path, L""};
-    HANDLE thread = CreateThread(NULL, 0, RunFileJob, job, 0, NULL);
-    if (WaitForSingleObject(thread, 60000) != WAIT_OBJECT_0)
-        return L"(still reading after 60 s)"; // the job is left to its thread
-    CloseHandle(thread);
-    std::wstring shown = job->shown;
-    delete job;
-    return shown;
-}
-
-std::wstring TextDigest(const std::string &bytes) {
-    HWND holder = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, NULL, NULL, NULL, NULL);
-    CreateWindowExW(0, L"EDIT", L"", WS_CHILD, 0, 0, 0, 0, holder, (HMENU)kResult, NULL, NULL);
-    DigestText(bytes.data(), (uint32_t)bytes.size(), holder, kResult);
+    if (path.empty())
+        DigestText(bytes.data(), (uint32_t)bytes.size(), holder, kResult);
+    else
+        DigestFile(path.c_str(), holder, kResult);
     std::wstring shown = ItemText(holder, kResult);
     DestroyWindow(holder);
     return shown;
 }
 
+// Each name ends with its file's size.
 TEST(DigestJobs, FileAndTextShowThePlatformDigestOfTheirBytes) {
-    const std::wstring deep = DeepFolder(300) + L"\\long-named file.bin";
-    struct Case {
-        std::wstring name;
-        size_t size;
-    };
-    const Case cases[] = {
-        {L"empty", 0},   {L"one", 1},           {L"55", 55},
-        {L"56", 56},     {L"64", 64},           {L"65", 65},
-        {L"1MiB", kMiB}, {L"1MiB+1", kMiB + 1}, {L"校验文件 测试.iso", 777},
-        {deep, 70000},
-    };
-    for (const Case &c : cases) {
-        std::string bytes = TestBytes(c.size, (uint32_t)c.size);
-        std::wstring path = WriteScratchFile(c.name, bytes);
-        EXPECT_EQ(FileDigest(path), PlatformMd5(bytes)) << Narrow(c.name);
-        EXPECT_EQ(TextDigest(bytes), PlatformMd5(bytes)) << Narrow(c.name);
+    const std::wstring names[] = {L"0",
+                                  L"1",
+                                  L"55",
+                                  L"56",
+                                  L"64",
+                                  L"65",
+                                  L"1048576",
+                                  L"1048577",
+                                  L"校验文件 测试.777",
+                                  DeepFolder(300) + L"\\long-named file.70000"};
+    for (const std::wstring &name : names) {
+        std::string bytes = TestBytes(_wtoi(name.substr(name.rfind(L'.') + 1).c_str()), 7);
+        EXPECT_EQ(Shown(WriteScratchFile(name, bytes)), PlatformMd5(bytes)) << Narrow(name);
+        EXPECT_EQ(Shown(L"", bytes), PlatformMd5(bytes)) << Narrow(name);
     }
-    // Another program writing the file while allowing reads does not stop it.
-    std::wstring shared = ScratchPath(L"1MiB");
-    HANDLE writer = CreateFileW(shared.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                NULL, OPEN_EXISTING, 0, NULL);
-    EXPECT_EQ(FileDigest(shared), PlatformMd5(TestBytes(kMiB, kMiB)));
+    // Another program writing the file while it allows reads does not stop it.
+    HANDLE writer = CreateFileW(ScratchPath(L"65").c_str(), GENERIC_WRITE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING, 0, NULL);
+    EXPECT_EQ(Shown(ScratchPath(L"65")), PlatformMd5(TestBytes(65, 7)));
     CloseHandle(writer);
 }
 
-TEST(DigestJobs, WhatCannotBeReadShowsTheFailureWithThePath) {
+// A folder, a file locked against reading, a port, an endless device, and a
+// path too long to open, shown whole.
+TEST(DigestJobs, WhatCannotBeOpenedShowsTheFailureWithThePath) {
     std::wstring locked = WriteScratchFile(L"locked", "abc");
     HANDLE holder = CreateFileW(locked.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
-    const std::wstring unopened[] = {
-        ScratchPath(L"missing"),
-        ScratchPath(L""),
-        locked,
-        L"COM1",
-        L"Z:\\dev\\zero",
-        ScratchPath(std::wstring(1100, L'x')),
-    };
-    for (const std::wstring &path : unopened)
-        EXPECT_EQ(FileDigest(path), L"无法打开文件: " + path + L".") << Narrow(path.substr(0, 40));
+    const std::wstring paths[] = {ScratchPath(L"missing"),
+                                  ScratchPath(L""),
+                                  locked,
+                                  L"COM1",
+                                  L"Z:\\dev\\zero",
+                                  ScratchPath(std::wstring(1100, L'x'))};
+    for (const std::wstring &path : paths)
+        EXPECT_EQ(Shown(path), L"无法打开文件: " + path + L".") << Narrow(path.substr(0, 40));
     CloseHandle(holder);
 }
 
-// A pipe whose writer sends 1 MiB and then breaks the connection: the read
-// after it fails, and the digest of the part read must not be shown.
+// The writer sends 1 MiB and breaks the pipe: the read after it fails, and
+// the digest of the part read must not be shown as the whole's.
 DWORD WINAPI ServeOneMiBThenBreak(void *pipe) {
-    std::string bytes = TestBytes(kMiB, 1);
     DWORD written = 0;
     ConnectNamedPipe(pipe, NULL);
-    WriteFile(pipe, bytes.data(), kMiB, &written, NULL);
+    WriteFile(pipe, TestBytes(kMiB, 1).data(), kMiB, &written, NULL);
     FlushFileBuffers(pipe);
-    DisconnectNamedPipe(pipe);
-    return 0;
+    return DisconnectNamedPipe(pipe);
 }
 
 TEST(DigestJobs, ReadFailingPartWayShowsTheReadFailure) {
     std::wstring path = L"\\\\.\\pipe\\kestrum-" + std::to_wstring(GetCurrentProcessId());
-    HANDLE pipe = CreateNamedPipeW(path.c_str(), PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE, 1, kMiB,
-                                   kMiB, 0, NULL);
-    HANDLE server = CreateThread(NULL, 0, ServeOneMiBThenBreak, pipe, 0, NULL);
-    EXPECT_EQ(FileDigest(path), L"无法读取文件: " + path + L".");
-    WaitForSingleObject(server, INFINITE);
+    HANDLE pipe = CreateNamedPipeW(path.c_str(), PIPE_ACCESS_OUTBOUND, 0, 1, kMiB, kMiB, 0, NULL);
+    HANDLE writer = CreateThread(NULL, 0, ServeOneMiBThenBreak, pipe, 0, NULL);
+    EXPECT_EQ(Shown(path), L"无法读取文件: " + path + L".");
+    WaitForSingleObject(writer, INFINITE);
     CloseHandle(pipe);
 }
 
-// Zeros marked at the start, across the 4 GiB boundary and at the end; the
-// digest is md5sum's over a file made alike:
+// Zeros with marks at the start, across 4 GiB and at the end; the digest is
+// md5sum's of a file made alike:
 //   truncate -s 4294971393 f; printf Kestrum | dd of=f conv=notrunc
 //   printf wrap | dd of=f bs=1 seek=4294967293 conv=notrunc
 //   printf 'tail!' | dd of=f bs=1 seek=4294971388 conv=notrunc
@@ -119,14 +93,13 @@ TEST(DigestJobs, FileOverFourGiB) {
     const std::pair<LONGLONG, std::string> marks[] = {
         {0, "Kestrum"}, {4294967293LL, "wrap"}, {4294971388LL, "tail!"}};
     for (const auto &mark : marks) {
-        LARGE_INTEGER at;
-        at.QuadPart = mark.first;
         DWORD written = 0;
-        SetFilePointerEx(file, at, NULL, FILE_BEGIN);
+        SetFilePointerEx(file, LARGE_INTEGER{{(DWORD)mark.first, (LONG)(mark.first >> 32)}}, NULL,
+                         FILE_BEGIN);
         WriteFile(file, mark.second.data(), (DWORD)mark.second.size(), &written, NULL);
     }
     CloseHandle(file);
-    EXPECT_EQ(FileDigest(path), L"6B744CC3078D724B4EC09E3B85CF1553");
+    EXPECT_EQ(Shown(path), L"6B744CC3078D724B4EC09E3B85CF1553");
     DeleteFileW(path.c_str());
 }
 

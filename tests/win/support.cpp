@@ -2,8 +2,6 @@
 
 #include <wincrypt.h>
 
-#include <random>
-
 std::wstring PlatformMd5(const std::string &bytes) {
     HCRYPTPROV provider = 0;
     HCRYPTHASH hash = 0;
@@ -15,9 +13,9 @@ std::wstring PlatformMd5(const std::string &bytes) {
     CryptGetHashParam(hash, HP_HASHVAL, digest, &size, 0);
     CryptDestroyHash(hash);
     CryptReleaseContext(provider, 0);
-    std::wstring text;
-    for (BYTE b : digest)
-        text += std::wstring(1, L"0123456789ABCDEF"[b >> 4]) + L"0123456789ABCDEF"[b & 15];
+    wchar_t text[33];
+    for (int i = 0; i < 16; i++)
+        wsprintfW(text + 2 * i, L"%02X", digest[i]);
     return text;
 }
 
@@ -29,10 +27,9 @@ std::string Narrow(const std::wstring &text) {
 }
 
 std::string TestBytes(size_t length, uint32_t seed) {
-    std::mt19937 random(seed);
     std::string bytes(length, '\0');
     for (char &b : bytes)
-        b = (char)random();
+        b = (char)((seed = seed * 1103515245u + 12345u) >> 16);
     return bytes;
 }
 
@@ -44,8 +41,8 @@ std::wstring ScratchPath(const std::wstring &name) {
     return folder + L"\\" + name;
 }
 
-std::wstring WriteScratchFile(const std::wstring &name, const std::string &bytes) {
-    std::wstring path = name.find(L'\\') == std::wstring::npos ? ScratchPath(name) : name;
+std::wstring WriteScratchFile(const std::wstring &nameOrPath, const std::string &bytes) {
+    std::wstring path = nameOrPath[1] == L':' ? nameOrPath : ScratchPath(nameOrPath);
     HANDLE file =
         CreateFileW((L"\\\\?\\" + path).c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
     DWORD written = 0;
@@ -56,37 +53,33 @@ std::wstring WriteScratchFile(const std::wstring &name, const std::string &bytes
 
 std::wstring DeepFolder(size_t length) {
     std::wstring path = ScratchPath(L"deep");
+    CreateDirectoryW(path.c_str(), NULL);
     for (wchar_t c = L'a'; path.size() < length; c++) {
-        CreateDirectoryW((L"\\\\?\\" + path).c_str(), NULL);
         path += L"\\" + std::wstring(99, c);
+        CreateDirectoryW((L"\\\\?\\" + path).c_str(), NULL);
     }
-    CreateDirectoryW((L"\\\\?\\" + path).c_str(), NULL);
     return path;
 }
 
 std::wstring ItemText(HWND window, int item) {
-    HWND field = GetDlgItem(window, item);
-    std::wstring text(GetWindowTextLengthW(field) + 1, L'\0');
-    text.resize(GetWindowTextW(field, &text[0], (int)text.size()));
+    wchar_t text[65536] = {};
+    GetDlgItemTextW(window, item, text, 65536);
     return text;
 }
 
 std::string ClipboardText() {
-    std::string text = "(none)";
     OpenClipboard(NULL);
     HANDLE data = GetClipboardData(CF_TEXT);
-    if (data != NULL) {
-        text = (const char *)GlobalLock(data);
+    std::string text = data ? (const char *)GlobalLock(data) : "(none)";
+    if (data)
         GlobalUnlock(data);
-    }
     CloseClipboard();
     return text;
 }
 
 void PutOnClipboard(const std::wstring &text) {
-    size_t size = (text.size() + 1) * sizeof(wchar_t);
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);
-    memcpy(GlobalLock(block), text.c_str(), size);
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+    memcpy(GlobalLock(block), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
     GlobalUnlock(block);
     OpenClipboard(NULL);
     EmptyClipboard();
@@ -107,17 +100,13 @@ void RunDialogLoop(HWND dialog, int milliseconds) {
 }
 
 void PressKey(HWND dialog, WPARAM key, bool alt) {
-    HWND focus = GetFocus() ? GetFocus() : dialog;
-    if (alt)
-        PostMessageW(focus, WM_SYSCHAR, key, 1 << 29);
-    else
-        PostMessageW(focus, WM_KEYDOWN, key, 1);
+    PostMessageW(GetFocus(), alt ? WM_SYSCHAR : WM_KEYDOWN, key, alt ? 1 << 29 : 1);
     RunDialogLoop(dialog, 200);
 }
 
 namespace {
 
-struct ModalDriver {
+struct {
     HWND owner;
     bool (*drive)(HWND, void *);
     void *context;
@@ -125,27 +114,21 @@ struct ModalDriver {
 } g_driver;
 
 BOOL CALLBACK DriveIfOwnedBox(HWND window, LPARAM) {
-    wchar_t type[8] = {};
-    GetClassNameW(window, type, 8);
-    if (lstrcmpW(type, L"#32770") != 0 || !IsWindowVisible(window) ||
-        GetWindow(window, GW_OWNER) != g_driver.owner)
+    if (GetWindow(window, GW_OWNER) != g_driver.owner || !IsWindowVisible(window))
         return TRUE;
-    if (g_driver.drive != NULL && g_driver.drive(window, g_driver.context))
+    if (g_driver.drive(window, g_driver.context))
         StopDriving();
     return FALSE;
 }
 
-void CALLBACK LookForBox(HWND, UINT, UINT_PTR, DWORD) {
+void CALLBACK DriveModalBoxNow(HWND, UINT, UINT_PTR, DWORD) {
     EnumThreadWindows(GetCurrentThreadId(), DriveIfOwnedBox, 0);
 }
 
 } // namespace
 
 void DriveModalBox(HWND owner, bool (*drive)(HWND, void *), void *context) {
-    g_driver = {owner, drive, context, SetTimer(NULL, 0, 100, LookForBox)};
+    g_driver = {owner, drive, context, SetTimer(NULL, 0, 100, DriveModalBoxNow)};
 }
 
-void StopDriving() {
-    KillTimer(NULL, g_driver.timer);
-    g_driver.drive = NULL;
-}
+void StopDriving() { KillTimer(NULL, g_driver.timer); }

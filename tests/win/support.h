@@ -9,30 +9,26 @@
 #include <string>
 
 const DWORD kMiB = 1024 * 1024;
+const COLORREF kGreen = RGB(0, 128, 0), kRed = RGB(255, 0, 0); // the digest's colours
 
-// The platform's own MD5 (CryptoAPI), as 32 uppercase hexadecimal digits.
-std::wstring PlatformMd5(const std::string &bytes);
-// The text as the system code page's bytes.
-std::string Narrow(const std::wstring &text);
+std::wstring PlatformMd5(const std::string &bytes); // CryptoAPI's, in uppercase digits
+std::string Narrow(const std::wstring &text);       // in the system code page
 std::string TestBytes(size_t length, uint32_t seed);
-// A path in this process's own scratch folder.
-std::wstring ScratchPath(const std::wstring &name);
-std::wstring WriteScratchFile(const std::wstring &name, const std::string &bytes);
-// Folders of 100 characters each under the scratch folder, until the path
-// is at least length characters long.
+std::wstring ScratchPath(const std::wstring &name); // in this process's own folder
+std::wstring WriteScratchFile(const std::wstring &nameOrPath, const std::string &bytes);
+// A folder under the scratch folder whose path is at least length long.
 std::wstring DeepFolder(size_t length);
 std::wstring ItemText(HWND window, int item);
-
 std::string ClipboardText();
 void PutOnClipboard(const std::wstring &text);
 
-// Posts the key to the focused window and runs the dialog's own loop, as the
+// Posts the key to the focused window and runs the dialog's own loop as the
 // modal loop would, so that mnemonics, Enter and Esc act as for the user.
 void PressKey(HWND dialog, WPARAM key, bool alt = false);
 void RunDialogLoop(HWND dialog, int milliseconds);
 
 // Calls drive(box, context) every 100 ms from inside whatever modal loop the
-// thread enters (a message box, the open-file dialog), for the visible dialog
+// thread enters (a message box, the open-file dialog) for the visible dialog
 // box that owner owns, until drive returns true or StopDriving is called.
 void DriveModalBox(HWND owner, bool (*drive)(HWND box, void *context), void *context);
 void StopDriving();
