@@ -90,12 +90,12 @@ TEST(DigestJobs, ReadFailingPartWayShowsTheReadFailure) {
 TEST(DigestJobs, FileOverFourGiB) {
     std::wstring path = ScratchPath(L"over-4-GiB.img");
     HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    DWORD written = 0;
     const std::pair<LONGLONG, std::string> marks[] = {
         {0, "Kestrum"}, {4294967293LL, "wrap"}, {4294971388LL, "tail!"}};
     for (const auto &mark : marks) {
-        DWORD written = 0;
-        SetFilePointerEx(file, LARGE_INTEGER{{(DWORD)mark.first, (LONG)(mark.first >> 32)}}, NULL,
-                         FILE_BEGIN);
+        LONG high = (LONG)(mark.first >> 32);
+        SetFilePointer(file, (LONG)mark.first, &high, FILE_BEGIN);
         WriteFile(file, mark.second.data(), (DWORD)mark.second.size(), &written, NULL);
     }
     CloseHandle(file);

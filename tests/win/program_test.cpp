@@ -21,13 +21,11 @@ struct Program : ::testing::Test {
         STARTUPINFOW startup = {sizeof(startup)};
         ASSERT_TRUE(
             CreateProcessW(NULL, &line[0], NULL, NULL, 0, 0, NULL, NULL, &startup, &process));
-        DWORD owner = 0;
-        for (DWORD waited = 0; waited < kPatience; waited += 50) {
+        for (DWORD waited = 0, owner = 0; waited < kPatience; waited += 50, Sleep(50)) {
             dialog = FindWindowW(L"#32770", L"Kestrum");
-            GetWindowThreadProcessId(dialog, &owner);
-            if (owner == process.dwProcessId && IsWindowVisible(dialog))
+            if (GetWindowThreadProcessId(dialog, &owner) && owner == process.dwProcessId &&
+                IsWindowVisible(dialog))
                 break;
-            Sleep(50);
         }
         ASSERT_TRUE(IsWindowVisible(dialog)) << "no window appeared";
     }
@@ -76,13 +74,9 @@ TEST_F(Program, TakesItsFirstArgumentAndExitsWithZeroHoweverClosed) {
     }
 }
 
-// The digest field's red, green and dark pixels once the one wanted shows
-// (red, green, or dark for the default black), or after five seconds.
-struct Pixels {
-    int red, green, dark;
-};
-
-Pixels DigestPixels(HWND field, COLORREF wanted) {
+// Whether the field's glyphs show in the colour (0: the default black) and
+// in neither other, waiting up to five seconds for it.
+bool PaintedIn(HWND field, COLORREF colour) {
     RECT area;
     GetClientRect(field, &area);
     MapWindowPoints(field, NULL, (POINT *)&area, 2);
@@ -91,26 +85,25 @@ Pixels DigestPixels(HWND field, COLORREF wanted) {
     HDC screen = GetDC(NULL), memory = CreateCompatibleDC(screen);
     uint32_t *bits = NULL;
     HGDIOBJ old = SelectObject(memory, CreateDIBSection(screen, &format, 0, (void **)&bits, 0, 0));
-    Pixels seen = {};
-    for (int tries = 0; tries < 50 && (wanted == kRed ? seen.red
-                                       : wanted       ? seen.green
-                                                      : seen.dark) < 30;
-         tries++) {
-        Sleep(100);
+    bool painted = false;
+    for (int tries = 0; tries < 50 && !painted; tries++, Sleep(100)) {
         BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
         GdiFlush();
-        seen = {};
+        int red = 0, green = 0, black = 0;
         for (int i = 0; i < width * height; i++) {
             uint32_t p = bits[i] & 0xFFFFFF; // 0x00RRGGBB
-            seen.red += p == 0xFF0000;
-            seen.green += p == 0x008000;
-            seen.dark += (p >> 16) + (p >> 8 & 255) + (p & 255) < 3 * 100;
+            red += p == 0xFF0000;
+            green += p == 0x008000;
+            black += (p >> 16) + (p >> 8 & 255) + (p & 255) < 3 * 100;
         }
+        painted = colour == kRed ? red > 30 && !green
+                  : colour       ? green > 30 && !red
+                                 : black > 30 && !red && !green;
     }
     DeleteObject(SelectObject(memory, old));
     DeleteDC(memory);
     ReleaseDC(NULL, screen);
-    return seen;
+    return painted;
 }
 
 TEST_F(Program, DigestIsPaintedGreenOnAMatchRedOnAMismatch) {
@@ -120,18 +113,22 @@ TEST_F(Program, DigestIsPaintedGreenOnAMatchRedOnAMismatch) {
     BOOL emulated32 = FALSE;
     IsWow64Process(process.hProcess, &emulated32);
     EXPECT_EQ(emulated32 != FALSE, sizeof(void *) == 4) << "the program is its build's kind";
-
-    Pixels plain = DigestPixels(Item(IDC_RESULT), RGB(0, 0, 0));
-    EXPECT_TRUE(plain.dark > 30 && plain.red + plain.green == 0) << "no reference: default black";
+    HWND result = Item(IDC_RESULT), reference = Item(IDC_REFERENCE);
+    EXPECT_TRUE(PaintedIn(result, 0)) << "no reference";
     CharLowerW(&digest[0]);
-    PutOnClipboard(digest);
-    SendMessageW(Item(IDC_REFERENCE), WM_PASTE, 0, 0);
-    Pixels match = DigestPixels(Item(IDC_RESULT), kGreen);
-    EXPECT_TRUE(match.green > 30 && match.red == 0) << "a pasted lower-case reference matches";
-    SendMessageW(Item(IDC_REFERENCE), WM_CHAR, L'0', 1);
-    Pixels longer = DigestPixels(Item(IDC_RESULT), kRed);
-    EXPECT_TRUE(longer.red > 30 && longer.green == 0) << "one character more differs";
-
+    for (wchar_t c : digest.substr(0, 31))
+        SendMessageW(reference, WM_CHAR, c, 1);
+    EXPECT_TRUE(PaintedIn(result, kRed)) << "one digit short";
+    SendMessageW(reference, WM_CHAR, digest[31], 1);
+    EXPECT_TRUE(PaintedIn(result, kGreen)) << "equal but for case";
+    EXPECT_TRUE(PaintedIn(reference, kGreen));
+    PutOnClipboard(digest.substr(0, 31) + (digest[31] == L'0' ? L"1" : L"0"));
+    SendMessageW(reference, EM_SETSEL, 0, -1);
+    SendMessageW(reference, WM_PASTE, 0, 0);
+    EXPECT_TRUE(PaintedIn(result, kRed)) << "a pasted reference one digit off";
+    SendMessageW(Item(IDC_CLEAR), BM_CLICK, 0, 0);
+    SendMessageW(Item(IDC_INPUT), WM_CHAR, L'a', 1);
+    EXPECT_TRUE(PaintedIn(result, 0)) << "after clear";
     SendMessageW(Item(IDOK), BM_CLICK, 0, 0);
     EXPECT_EQ(ExitCode(), 0);
 }

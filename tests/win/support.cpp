@@ -87,8 +87,9 @@ void PutOnClipboard(const std::wstring &text) {
     CloseClipboard();
 }
 
-void RunDialogLoop(HWND dialog, int milliseconds) {
-    for (DWORD end = GetTickCount() + milliseconds; (int)(end - GetTickCount()) > 0; Sleep(10)) {
+void PressKey(HWND dialog, WPARAM key, bool alt) {
+    PostMessageW(GetFocus(), alt ? WM_SYSCHAR : WM_KEYDOWN, key, alt ? 1 << 29 : 1);
+    for (DWORD end = GetTickCount() + 200; (int)(end - GetTickCount()) > 0; Sleep(10)) {
         MSG message;
         while (PeekMessageW(&message, NULL, 0, 0, PM_REMOVE)) {
             if (!IsDialogMessageW(dialog, &message)) {
@@ -97,11 +98,6 @@ void RunDialogLoop(HWND dialog, int milliseconds) {
             }
         }
     }
-}
-
-void PressKey(HWND dialog, WPARAM key, bool alt) {
-    PostMessageW(GetFocus(), alt ? WM_SYSCHAR : WM_KEYDOWN, key, alt ? 1 << 29 : 1);
-    RunDialogLoop(dialog, 200);
 }
 
 namespace {

@@ -22,13 +22,11 @@ std::wstring ItemText(HWND window, int item);
 std::string ClipboardText();
 void PutOnClipboard(const std::wstring &text);
 
-// Posts the key to the focused window and runs the dialog's own loop as the
-// modal loop would, so that mnemonics, Enter and Esc act as for the user.
+// Posts the key to the focused window and runs the dialog's loop as a modal
+// loop does, so that mnemonics and Enter act as for the user.
 void PressKey(HWND dialog, WPARAM key, bool alt = false);
-void RunDialogLoop(HWND dialog, int milliseconds);
 
-// Calls drive(box, context) every 100 ms from inside whatever modal loop the
-// thread enters (a message box, the open-file dialog) for the visible dialog
-// box that owner owns, until drive returns true or StopDriving is called.
+// Calls drive(box, context) every 100 ms from inside the modal loop of a box
+// that owner owns (a message box, the open-file dialog) until it returns true.
 void DriveModalBox(HWND owner, bool (*drive)(HWND box, void *context), void *context);
 void StopDriving();
