@@ -1,7 +1,7 @@
 # Windows build: the program and its tests, run under Wine.
 enable_language(RC)
 
-# Windows programs run here under Wine, in a prefix inside the build tree.
+# The Windows programs run under Wine, in a prefix inside the build tree.
 set(CMAKE_CROSSCOMPILING_EMULATOR
     ${CMAKE_SOURCE_DIR}/scripts/wine-run --prefix ${CMAKE_BINARY_DIR}/wineprefix)
 

@@ -11,7 +11,7 @@ bool HasPrefix(const wchar_t *text, const wchar_t *prefix) {
 }
 
 // GetFullPathNameW resolves "." and ".." and turns "/" into "\", which the
-// platform no longer does once the long-path prefix is in front.
+// platform does not do for a path in the long-path form.
 wchar_t *MakeFullPath(const wchar_t *path) {
     DWORD needed = GetFullPathNameW(path, 0, NULL, NULL);
     if (needed == 0)

@@ -1,4 +1,4 @@
-// The MD5 compression function, shared by the context and its benchmark.
+// The MD5 compression function, internal to the context.
 #pragma once
 
 #include <stddef.h>

@@ -28,7 +28,7 @@ void OnInitDialog(HWND dialog) {
 
 // Converts the input's text to the system code page, sized by the platform's
 // own conversion, so code pages of any width are digested whole. Whatever
-// happens, the result no longer shows the digest of the text before.
+// happens, the result never keeps the digest of the earlier text.
 void DigestInputText(HWND dialog, HWND input, int length) {
     wchar_t *wide = (wchar_t *)LocalAlloc(LPTR, (length + 1) * sizeof(wchar_t));
     if (wide == NULL) {

@@ -11,6 +11,7 @@ import xml.etree.ElementTree as ET
 import pefile
 
 program, arch, version, objdump, *objects = ";".join(sys.argv[1:]).split(";")
+arch = arch.lower()
 pe = pefile.PE(program)
 header, failed = pe.OPTIONAL_HEADER, []
 
