@@ -82,25 +82,4 @@ TEST(DigestJobs, ReadFailingPartWayShowsTheReadFailure) {
     CloseHandle(pipe);
 }
 
-// Zeros with marks at the start, across 4 GiB and at the end; the digest is
-// md5sum's of a file made alike:
-//   truncate -s 4294971393 f; printf Kestrum | dd of=f conv=notrunc
-//   printf wrap | dd of=f bs=1 seek=4294967293 conv=notrunc
-//   printf 'tail!' | dd of=f bs=1 seek=4294971388 conv=notrunc
-TEST(DigestJobs, FileOverFourGiB) {
-    std::wstring path = ScratchPath(L"over-4-GiB.img");
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
-    DWORD written = 0;
-    const std::pair<LONGLONG, std::string> marks[] = {
-        {0, "Kestrum"}, {4294967293LL, "wrap"}, {4294971388LL, "tail!"}};
-    for (const auto &mark : marks) {
-        LONG high = (LONG)(mark.first >> 32);
-        SetFilePointer(file, (LONG)mark.first, &high, FILE_BEGIN);
-        WriteFile(file, mark.second.data(), (DWORD)mark.second.size(), &written, NULL);
-    }
-    CloseHandle(file);
-    EXPECT_EQ(Shown(path), L"6B744CC3078D724B4EC09E3B85CF1553");
-    DeleteFileW(path.c_str());
-}
-
 } // namespace

@@ -206,12 +206,32 @@ TEST_F(MainDialog, KeyboardReachesEveryControl) {
     EXPECT_EQ(Fields(), L"||") << "Enter outside the input presses Clear";
 }
 
-TEST_F(MainDialog, WindowIsTopmostAndShowsTheIcon) {
+// For the link, https addresses open with a command that writes them to a file.
+TEST_F(MainDialog, WindowIsTopmostWithTheIconAndTheLinkReachesTheShell) {
     HICON icon = LoadIconW(g_instance, MAKEINTRESOURCEW(IDI_MAIN));
     EXPECT_NE(icon, (HICON)NULL);
     EXPECT_EQ((HICON)SendMessageW(dialog, WM_GETICON, ICON_BIG, 0), icon);
     EXPECT_EQ((HICON)SendMessageW(dialog, WM_GETICON, ICON_SMALL, 0), icon);
     EXPECT_TRUE(GetWindowLongW(dialog, GWL_EXSTYLE) & WS_EX_TOPMOST);
+
+    const wchar_t *key = L"https\\shell\\open\\command";
+    wchar_t usual[512] = {};
+    DWORD size = sizeof(usual);
+    RegGetValueW(HKEY_CLASSES_ROOT, key, NULL, RRF_RT_REG_SZ, NULL, usual, &size);
+    std::wstring opened = ScratchPath(L"opened.txt"), command = L"cmd /c echo %1>" + opened;
+    RegSetKeyValueW(HKEY_CLASSES_ROOT, key, NULL, REG_SZ, command.c_str(),
+                    (DWORD)(command.size() + 1) * 2);
+    NMHDR click = {GetDlgItem(dialog, IDC_LINK), IDC_LINK, NM_CLICK};
+    SendMessageW(dialog, WM_NOTIFY, IDC_LINK, (LPARAM)&click);
+    char written[256] = {};
+    for (int tries = 0; tries < 100 && !written[0]; tries++, Sleep(100)) {
+        HANDLE file = CreateFileW(opened.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  NULL, OPEN_EXISTING, 0, NULL);
+        ReadFile(file, written, 255, &size, NULL);
+        CloseHandle(file);
+    }
+    RegSetKeyValueW(HKEY_CLASSES_ROOT, key, NULL, REG_SZ, usual, (DWORD)(lstrlenW(usual) + 1) * 2);
+    EXPECT_EQ(written, Narrow(KESTRUM_HOME_PAGE) + "\r\n");
 }
 
 } // namespace
