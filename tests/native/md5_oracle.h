@@ -1,5 +1,4 @@
-// OpenSSL's MD5, the independent reference of the native tests, and a way to
-// feed a message to the context in pieces.
+// OpenSSL's MD5, the native tests' reference, and the context fed in pieces.
 #pragma once
 
 #include <openssl/evp.h>

@@ -31,9 +31,8 @@ TEST(Md5, Rfc1321TestSuite) {
         EXPECT_EQ(PieceDigest((const uint8_t *)c[0], strlen(c[0]), [] { return 1000; }), c[1]);
 }
 
-// Every length across the padding boundaries of five blocks, fed whole, byte
-// by byte, in pieces on and off the block edges, with empty pieces between,
-// and in random pieces.
+// Every length over five blocks, fed whole, byte by byte, in pieces on and off
+// the block edges, with empty pieces between, and in random pieces.
 TEST(Md5, EveryLengthInAnySplitMatchesOpenSsl) {
     const std::vector<uint8_t> message = TestBytes(320);
     std::mt19937 random(2);

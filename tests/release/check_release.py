@@ -37,8 +37,9 @@ fixed = pe.VS_FIXEDFILEINFO[0]
 numbers = (fixed.FileVersionMS >> 16, fixed.FileVersionMS & 0xFFFF, fixed.FileVersionLS >> 16, fixed.FileVersionLS & 0xFFFF)
 strings = {k.decode(): v.decode() for info in pe.FileInfo[0] if info.Key == b"StringFileInfo"
            for table in info.StringTable for k, v in table.entries.items()}
-check(".".join(map(str, numbers)) == strings.get("FileVersion") == strings.get("ProductVersion") == version,
-      f"version {version}, in numbers and text")
+check(".".join(map(str, numbers)) == strings.get("FileVersion") == strings.get("ProductVersion") == version
+      and (fixed.ProductVersionMS, fixed.ProductVersionLS) == (fixed.FileVersionMS, fixed.FileVersionLS),
+      f"file and product version {version}, in numbers and text")
 
 manifest = next(leaf.data.struct for kind in pe.DIRECTORY_ENTRY_RESOURCE.entries if kind.id == 24
                 for name in kind.directory.entries for leaf in name.directory.entries)

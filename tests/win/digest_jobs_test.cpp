@@ -1,5 +1,4 @@
-// The digest jobs with real files, devices and pipes, against the platform's
-// own MD5.
+// The digest jobs with real files, devices and pipes, against CryptoAPI's MD5.
 #include <gtest/gtest.h>
 
 #include "digest/digest_jobs.h"
@@ -9,8 +8,7 @@ namespace {
 
 const int kResult = 104;
 
-// The job's text in a field of its own; a job that never ends runs into the
-// test's time limit.
+// The job's text in a field of its own; a job that hangs meets the test's limit.
 std::wstring Shown(const std::wstring &path, const std::string &bytes = "") {
     HWND holder = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, NULL, NULL, NULL, NULL);
     CreateWindowExW(0, L"EDIT", L"stale", WS_CHILD, 0, 0, 0, 0, holder, (HMENU)kResult, NULL, NULL);

@@ -69,8 +69,7 @@ TEST_F(MainDialog, TypedAndPastedTextShowsTheDigestOfItsCodePageBytes) {
     EXPECT_EQ(Text(IDC_RESULT), PlatformMd5(Narrow(pasted)));
 }
 
-// The input shows a few lines and does not scroll down: Enter adds a line
-// break (CR LF) while a line is free.
+// The input shows a few lines: Enter adds a line break (CR LF) while one is free.
 TEST_F(MainDialog, EnterAddsLinesWhileOneIsFree) {
     Type(L"a");
     int lines = 1;
@@ -105,6 +104,8 @@ bool ReadAndCloseBox(HWND box, void *seen) {
     for (int id : {IDCANCEL, IDYES, IDNO, IDABORT, IDRETRY, IDIGNORE})
         if (IsWindowVisible(GetDlgItem(box, id)))
             text += L" +" + std::to_wstring(id);
+    if (SendDlgItemMessageW(box, 0x440, STM_GETICON, 0, 0)) // Wine's icon control
+        text += L" +icon";
     return PostMessageW(box, WM_COMMAND, IDOK, 0);
 }
 
@@ -182,6 +183,13 @@ TEST_F(MainDialog, KeyboardReachesEveryControl) {
         EXPECT_EQ(
             GetDlgCtrlID(GetNextDlgTabItem(dialog, GetDlgItem(dialog, tabOrder[i - 1]), FALSE)),
             tabOrder[i]);
+    std::wstring texts;
+    wchar_t text[100];
+    for (HWND c = GetWindow(dialog, GW_CHILD); c != NULL; c = GetWindow(c, GW_HWNDNEXT))
+        texts.append(text, GetWindowTextW(c, text, 100)) += L"|";
+    const std::wstring link = L"<a href=\"" KESTRUM_HOME_PAGE L"\">" KESTRUM_HOME_PAGE L"</a>";
+    EXPECT_EQ(texts, L"|文件哈希值(&F)||字符串:|MD5值:|拷贝(&C)|" + link +
+                         L"|参照值:||清空(&E)|关闭(&X)|");
     Type(L"a");
     PutOnClipboard(L"earlier");
     PressKey(dialog, L'c', true);

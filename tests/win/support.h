@@ -1,6 +1,4 @@
-// Helpers of the tests under Wine: the platform's own MD5 as the reference,
-// scratch files, the clipboard, and the keyboard and modal loops as a user
-// drives them.
+// Helpers of the tests under Wine: the reference MD5, files, clipboard, keys.
 #pragma once
 
 #include <windows.h>
@@ -22,11 +20,9 @@ std::wstring ItemText(HWND window, int item);
 std::string ClipboardText();
 void PutOnClipboard(const std::wstring &text);
 
-// Posts the key to the focused window and runs the dialog's loop as a modal
-// loop does, so that mnemonics and Enter act as for the user.
+// Posts the key to the focus and runs the dialog's loop as a modal loop does.
 void PressKey(HWND dialog, WPARAM key, bool alt = false);
 
-// Calls drive(box, context) every 100 ms from inside the modal loop of a box
-// that owner owns (a message box, the open-file dialog) until it returns true.
+// Calls drive every 100 ms from inside the modal loop of a box owner owns.
 void DriveModalBox(HWND owner, bool (*drive)(HWND box, void *context), void *context);
 void StopDriving();
