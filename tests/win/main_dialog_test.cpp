@@ -176,7 +176,8 @@ TEST_F(MainDialog, FileButtonDigestsTheChosenFileWhole) {
     }
 }
 
-TEST_F(MainDialog, KeyboardReachesEveryControl) {
+// The controls in template order, which is the tab order without the labels.
+TEST_F(MainDialog, ControlsShowTheirTextsAndAnswerTheKeyboard) {
     const int tabOrder[] = {IDC_INPUT,     IDC_BROWSE, IDC_RESULT, IDC_COPY, IDC_LINK,
                             IDC_REFERENCE, IDC_CLEAR,  IDOK,       IDC_INPUT};
     for (int i = 1; i < 9; i++)
