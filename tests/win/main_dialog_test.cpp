@@ -180,7 +180,7 @@ TEST_F(MainDialog, FileButtonDigestsTheChosenFileWhole) {
 TEST_F(MainDialog, ControlsShowTheirTextsAndAnswerTheKeyboard) {
     const int tabOrder[] = {IDC_INPUT,     IDC_BROWSE, IDC_RESULT, IDC_COPY, IDC_LINK,
                             IDC_REFERENCE, IDC_CLEAR,  IDOK,       IDC_INPUT};
-    for (int i = 1; i < 9; i++)
+    for (size_t i = 1; i < sizeof(tabOrder) / sizeof(tabOrder[0]); i++)
         EXPECT_EQ(
             GetDlgCtrlID(GetNextDlgTabItem(dialog, GetDlgItem(dialog, tabOrder[i - 1]), FALSE)),
             tabOrder[i]);
