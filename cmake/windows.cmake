@@ -50,14 +50,15 @@ set_property(SOURCE res/kestrum.rc PROPERTY OBJECT_DEPENDS
     ${KESTRUM_RES_DIR}/product.h ${CMAKE_SOURCE_DIR}/res/resource.h)
 
 # The program: no C runtime, its own entry, only the platform's DLLs; the
-# memory routines' loops must not become calls to themselves.
+# memory routines' loops must not become calls to themselves. No link time in
+# the header, so that a rebuild from the same source gives the same file.
 add_executable(Kestrum WIN32 src/app/entry.cpp src/app/runtime.cpp $<TARGET_OBJECTS:kestrum_resources>)
 target_compile_options(Kestrum PRIVATE ${KESTRUM_PROGRAM_OPTIONS})
 set_source_files_properties(src/app/runtime.cpp PROPERTIES
     COMPILE_OPTIONS -fno-tree-loop-distribute-patterns)
 target_link_libraries(Kestrum PRIVATE kestrum_units gcc)
 target_link_options(Kestrum PRIVATE
-    -nostdlib -nostartfiles -s -Wl,--gc-sections
+    -nostdlib -nostartfiles -s -Wl,--gc-sections -Wl,--no-insert-timestamp
     -Wl,-e,${KESTRUM_ENTRY} -Wl,--subsystem,windows
     "SHELL:-Xlinker --stack -Xlinker 0x40000,0x2000")
 set_target_properties(Kestrum PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
