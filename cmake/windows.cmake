@@ -63,6 +63,19 @@ target_link_options(Kestrum PRIVATE
     "SHELL:-Xlinker --stack -Xlinker 0x40000,0x2000")
 set_target_properties(Kestrum PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 
+# The 32-bit build is the release: the `package` target makes what is published,
+# a zip of the program and the README named with the version, and its SHA-256.
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  install(TARGETS Kestrum DESTINATION .)
+  install(FILES README.md DESTINATION .)
+  set(CPACK_GENERATOR ZIP)
+  set(CPACK_PACKAGE_FILE_NAME Kestrum-${PROJECT_VERSION}-win32)
+  set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+  set(CPACK_PACKAGE_CHECKSUM SHA256)
+  set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_SOURCE_DIR}/cmake/package-time.cmake)
+  include(CPack)
+endif()
+
 # GoogleTest from Debian's source package, built with the cross compiler.
 set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
 set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
