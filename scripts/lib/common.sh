@@ -26,6 +26,10 @@ start_display() {
 # Stops the Wine server of the prefix DIR, with its programs, if one runs.
 stop_wine() { WINEPREFIX=$1 /usr/lib/wine/wineserver -k 2>/dev/null || true; }
 
+# Prints the path given as Windows programs under Wine see it: drive Z: is
+# the Unix root.
+windows_path() { echo "Z:$(realpath -m "$1" | tr / '\\')"; }
+
 # Runs a command as root, through sudo when not root; returns 3 ("this
 # machine cannot") when neither can be had.
 as_root() {
