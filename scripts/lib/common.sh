@@ -43,6 +43,19 @@ missing_packages() {
   for p in "$@"; do dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'ok installed' || echo "$p"; done
 }
 
+# Installs those of the Debian packages given that are missing, saying which;
+# does nothing, and asks for nothing, when none is.
+install_packages() {
+  local missing
+  mapfile -t missing < <(missing_packages "$@")
+  [ ${#missing[@]} -gt 0 ] || return 0
+  echo "${0##*/}: installing ${missing[*]}"
+  # sudo drops the caller's environment, so env hands apt the variable.
+  quietly as_root apt-get -o DPkg::Lock::Timeout=300 update
+  quietly as_root env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=300 install -y \
+    --no-install-recommends "${missing[@]}"
+}
+
 # Runs a command with its output shown only when it fails.
 quietly() {
   local log status=0
