@@ -3,8 +3,8 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
-#include "../../res/resource.h"
 #include "../ui/main_dialog.h"
+#include "resource.h"
 
 HINSTANCE g_instance;
 wchar_t *g_launchPath;

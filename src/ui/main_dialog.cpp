@@ -3,10 +3,10 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
-#include "../../res/resource.h"
 #include "../app/app.h"
 #include "../digest/digest_jobs.h"
 #include "match_colouring.h"
+#include "resource.h"
 #include "window_services.h"
 
 namespace {

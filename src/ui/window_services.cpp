@@ -3,9 +3,9 @@
 #include <commdlg.h>
 #include <shellapi.h>
 
-#include "../../res/resource.h"
 #include "../app/app.h"
 #include "../digest/digest_jobs.h"
+#include "resource.h"
 
 namespace {
 
