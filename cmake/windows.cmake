@@ -20,8 +20,8 @@ configure_file(res/product.h.in ${KESTRUM_RES_DIR}/product.h @ONLY)
 configure_file(res/kestrum.manifest.in ${KESTRUM_RES_DIR}/kestrum.manifest @ONLY)
 add_custom_command(
   OUTPUT ${KESTRUM_RES_DIR}/kestrum.ico
-  COMMAND python3 ${CMAKE_SOURCE_DIR}/scripts/make-icon.py ${KESTRUM_RES_DIR}/kestrum.ico
-  DEPENDS ${CMAKE_SOURCE_DIR}/scripts/make-icon.py)
+  COMMAND python3 ${CMAKE_SOURCE_DIR}/res/make-icon.py ${KESTRUM_RES_DIR}/kestrum.ico
+  DEPENDS ${CMAKE_SOURCE_DIR}/res/make-icon.py)
 
 # The program's own code: no exceptions or RTTI, and a section per function
 # and datum so that the linker drops what is unused.
