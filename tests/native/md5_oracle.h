@@ -5,15 +5,15 @@
 
 #include <stddef.h>
 #include <stdint.h>
+#include <stdio.h>
 #include <string>
 
 #include "md5.h"
 
 inline std::string Hex(const uint8_t digest[16]) {
-    std::string text;
+    char text[33];
     for (int i = 0; i < 16; i++)
-        text +=
-            std::string(1, "0123456789abcdef"[digest[i] >> 4]) + "0123456789abcdef"[digest[i] & 15];
+        snprintf(text + 2 * i, 3, "%02x", digest[i]);
     return text;
 }
 

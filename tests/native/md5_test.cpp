@@ -1,7 +1,6 @@
 // The MD5 core against RFC 1321's test suite and OpenSSL's MD5.
 #include <gtest/gtest.h>
 
-#include <random>
 #include <vector>
 
 #include "md5_oracle.h"
@@ -32,10 +31,9 @@ TEST(Md5, Rfc1321TestSuite) {
 }
 
 // Every length over five blocks, fed whole, byte by byte, in pieces on and off
-// the block edges, with empty pieces between, and in random pieces.
+// the block edges, and with empty pieces between (the fuzzer tries random ones).
 TEST(Md5, EveryLengthInAnySplitMatchesOpenSsl) {
     const std::vector<uint8_t> message = TestBytes(320);
-    std::mt19937 random(2);
     for (size_t length = 0; length <= message.size(); length++) {
         const std::string expected = OracleMd5(message.data(), length);
         for (size_t piece : {(size_t)1000, (size_t)1, (size_t)63, (size_t)64, (size_t)65})
@@ -43,9 +41,6 @@ TEST(Md5, EveryLengthInAnySplitMatchesOpenSsl) {
                 << length << " bytes in pieces of " << piece;
         size_t calls = 0;
         EXPECT_EQ(PieceDigest(message.data(), length, [&calls] { return calls++ % 2 ? 0 : 7; }),
-                  expected)
-            << length;
-        EXPECT_EQ(PieceDigest(message.data(), length, [&random] { return random() % 150; }),
                   expected)
             << length;
     }

@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """The program file's make-up, where a fault would break users:
-    check_release.py PROGRAM.exe x86|amd64 VERSION OBJDUMP OBJECT...
+    check_release.py PROGRAM.exe x86|amd64 OBJDUMP OBJECT...
 No OBJECT (the program's object files and libraries) may carry a static
 initialiser: the program runs no C runtime start-up that would call it.
 """
@@ -10,7 +10,7 @@ import xml.etree.ElementTree as ET
 
 import pefile
 
-program, arch, version, objdump, *objects = ";".join(sys.argv[1:]).split(";")
+program, arch, objdump, *objects = ";".join(sys.argv[1:]).split(";")
 arch = arch.lower()
 pe = pefile.PE(program)
 header, failed = pe.OPTIONAL_HEADER, []
@@ -32,14 +32,6 @@ check(header.DATA_DIRECTORY[pefile.DIRECTORY_ENTRY["IMAGE_DIRECTORY_ENTRY_TLS"]]
 for name in objects:
     sections = subprocess.run([objdump, "-h", name], capture_output=True, text=True, check=True).stdout
     check(".ctors" not in sections and ".CRT$XC" not in sections, f"no static initialiser in {name}")
-
-fixed = pe.VS_FIXEDFILEINFO[0]
-numbers = (fixed.FileVersionMS >> 16, fixed.FileVersionMS & 0xFFFF, fixed.FileVersionLS >> 16, fixed.FileVersionLS & 0xFFFF)
-strings = {k.decode(): v.decode() for info in pe.FileInfo[0] if info.Key == b"StringFileInfo"
-           for table in info.StringTable for k, v in table.entries.items()}
-check(".".join(map(str, numbers)) == strings.get("FileVersion") == strings.get("ProductVersion") == version
-      and (fixed.ProductVersionMS, fixed.ProductVersionLS) == (fixed.FileVersionMS, fixed.FileVersionLS),
-      f"file and product version {version}, in numbers and text")
 
 manifest = next(leaf.data.struct for kind in pe.DIRECTORY_ENTRY_RESOURCE.entries if kind.id == 24
                 for name in kind.directory.entries for leaf in name.directory.entries)

@@ -1,6 +1,8 @@
 // The digest jobs with real files, devices and pipes, against CryptoAPI's MD5.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "digest/digest_jobs.h"
 #include "support.h"
 
@@ -8,41 +10,33 @@ namespace {
 
 const int kResult = 104;
 
-// The job's text in a field of its own; a job that hangs meets the test's limit.
-std::wstring Shown(const std::wstring &path, const std::string &bytes = "") {
+// The file job's text in a field of its own; a job that hangs meets the test's limit.
+std::wstring Shown(const std::wstring &path) {
     HWND holder = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, NULL, NULL, NULL, NULL);
     CreateWindowExW(0, L"EDIT", L"stale", WS_CHILD, 0, 0, 0, 0, holder, (HMENU)kResult, NULL, NULL);
-    if (path.empty())
-        DigestText(bytes.data(), (uint32_t)bytes.size(), holder, kResult);
-    else
-        DigestFile(path.c_str(), holder, kResult);
+    DigestFile(path.c_str(), holder, kResult);
     std::wstring shown = ItemText(holder, kResult);
     DestroyWindow(holder);
     return shown;
 }
 
-// Each name ends with its file's size.
-TEST(DigestJobs, FileAndTextShowThePlatformDigestOfTheirBytes) {
-    const std::wstring names[] = {L"0",
-                                  L"1",
-                                  L"55",
-                                  L"56",
-                                  L"64",
-                                  L"65",
-                                  L"1048576",
-                                  L"1048577",
-                                  L"校验文件 测试.777",
-                                  DeepFolder(300) + L"\\long-named file.70000"};
+// Each name ends with its file's size. Another program holds the file open
+// for writing meanwhile, as it may.
+TEST(DigestJobs, FileShowsThePlatformDigestOfItsBytes) {
+    std::vector<std::wstring> names = {L"校验文件 测试.777",
+                                       DeepFolder(300) + L"\\long name.70000"};
+    for (int size : {0, 1, 55, 56, 64, 65, 1048576, 1048577})
+        names.push_back(std::to_wstring(size));
     for (const std::wstring &name : names) {
         std::string bytes = TestBytes(_wtoi(name.substr(name.rfind(L'.') + 1).c_str()), 7);
-        EXPECT_EQ(Shown(WriteScratchFile(name, bytes)), PlatformMd5(bytes)) << Narrow(name);
-        EXPECT_EQ(Shown(L"", bytes), PlatformMd5(bytes)) << Narrow(name);
+        std::wstring path = WriteScratchFile(name, bytes);
+        HANDLE writer =
+            CreateFileW((L"\\\\?\\" + path).c_str(), GENERIC_WRITE,
+                        FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING, 0, NULL);
+        EXPECT_NE(writer, INVALID_HANDLE_VALUE);
+        EXPECT_EQ(Shown(path), PlatformMd5(bytes)) << Narrow(name);
+        CloseHandle(writer);
     }
-    // Another program writing the file while it allows reads does not stop it.
-    HANDLE writer = CreateFileW(ScratchPath(L"65").c_str(), GENERIC_WRITE,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING, 0, NULL);
-    EXPECT_EQ(Shown(ScratchPath(L"65")), PlatformMd5(TestBytes(65, 7)));
-    CloseHandle(writer);
 }
 
 // A folder, a file locked against reading, a port, an endless device, and a
@@ -50,15 +44,43 @@ TEST(DigestJobs, FileAndTextShowThePlatformDigestOfTheirBytes) {
 TEST(DigestJobs, WhatCannotBeOpenedShowsTheFailureWithThePath) {
     std::wstring locked = WriteScratchFile(L"locked", "abc");
     HANDLE holder = CreateFileW(locked.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
-    const std::wstring paths[] = {ScratchPath(L"missing"),
-                                  ScratchPath(L""),
-                                  locked,
-                                  L"COM1",
-                                  L"Z:\\dev\\zero",
-                                  ScratchPath(std::wstring(1100, L'x'))};
-    for (const std::wstring &path : paths)
+    for (const std::wstring &path :
+         {ScratchPath(L"missing"), ScratchPath(L""), locked, std::wstring(L"COM1"),
+          std::wstring(L"Z:\\dev\\zero"), ScratchPath(std::wstring(1100, L'x'))})
         EXPECT_EQ(Shown(path), L"无法打开文件: " + path + L".") << Narrow(path.substr(0, 40));
     CloseHandle(holder);
+}
+
+// The import the jobs call CreateFileW through, and the path they last handed it.
+extern "C" void *__imp_CreateFileW;
+std::wstring g_handedPath;
+
+HANDLE WINAPI RecordPath(LPCWSTR path, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE) {
+    g_handedPath = path;
+    SetLastError(ERROR_FILE_NOT_FOUND);
+    return INVALID_HANDLE_VALUE;
+}
+
+// Windows, unlike Wine, opens a path of MAX_PATH characters or more only in the
+// long form, which Wine also takes: what counts is the path the job hands over.
+TEST(DigestJobs, PathsOfMaxPathOrMoreAreHandedOverInTheLongForm) {
+    void *platform = Redirect(&__imp_CreateFileW, (void *)RecordPath);
+    wchar_t folder[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, folder);
+    const std::wstring name(300, L'n');
+    const std::wstring cases[][2] = {
+        {L"C:\\" + std::wstring(256, L'a'), L""},
+        {L"C:\\" + std::wstring(257, L'a'), L"\\\\?\\C:\\" + std::wstring(257, L'a')},
+        {L"a/./b/../" + name, L"\\\\?\\" + (folder + (L"\\a\\" + name))},
+        {L"\\\\server\\share\\" + name, L"\\\\?\\UNC\\server\\share\\" + name},
+        {L"\\\\?\\C:\\" + name, L""},
+        {L"\\\\.\\" + name, L""},
+    };
+    for (const auto &c : cases) {
+        Shown(c[0]);
+        EXPECT_EQ(g_handedPath, c[1].empty() ? c[0] : c[1]) << Narrow(c[0].substr(0, 40));
+    }
+    Redirect(&__imp_CreateFileW, platform);
 }
 
 // The writer sends 1 MiB and breaks the pipe: the read after it fails, and

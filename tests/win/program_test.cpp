@@ -1,6 +1,8 @@
 // The program file, started, used from another process and closed as by a user.
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "resource.h"
 #include "support.h"
 
@@ -12,11 +14,9 @@ struct Program : ::testing::Test {
     PROCESS_INFORMATION process = {};
     HWND dialog = NULL;
 
-    // The build names the program by its Unix path, which Wine shows under Z:.
+    // The build names the program by its Unix path, under Wine's Z:.
     void Start(const std::wstring &arguments) {
         std::wstring line = L"\"Z:" KESTRUM_PROGRAM L"\" " + arguments;
-        for (size_t slash; (slash = line.find(L'/')) != std::wstring::npos;)
-            line[slash] = L'\\';
         STARTUPINFOW startup = {sizeof(startup)};
         ASSERT_TRUE(
             CreateProcessW(NULL, &line[0], NULL, NULL, 0, 0, NULL, NULL, &startup, &process));
@@ -29,11 +29,7 @@ struct Program : ::testing::Test {
         ASSERT_TRUE(IsWindowVisible(dialog)) << "no window appeared";
     }
     HWND Item(int id) const { return GetDlgItem(dialog, id); }
-    std::wstring Text(int id) const {
-        wchar_t text[1024] = {};
-        SendMessageTimeoutW(Item(id), WM_GETTEXT, 1024, (LPARAM)text, 0, kPatience, NULL);
-        return text;
-    }
+    std::wstring Text(int id) const { return ItemText(dialog, id); }
     // The exit code once the program has ended; -1 if it does not end.
     int ExitCode() {
         DWORD code = (DWORD)-1;
@@ -73,9 +69,9 @@ TEST_F(Program, TakesItsFirstArgumentAndExitsWithZeroHoweverClosed) {
     }
 }
 
-// Whether the field's glyphs show in the colour (0: the default black) and
-// in neither other, waiting up to five seconds for it.
-bool PaintedIn(HWND field, COLORREF colour) {
+// Whether the field shows glyphs in one colour (kBlack: near black; the
+// background: none) and in neither other, on the background, within 5 s.
+bool PaintedIn(HWND field, COLORREF glyphs, COLORREF background) {
     RECT area;
     GetClientRect(field, &area);
     MapWindowPoints(field, NULL, (POINT *)&area, 2);
@@ -88,16 +84,16 @@ bool PaintedIn(HWND field, COLORREF colour) {
     for (int tries = 0; tries < 50 && !painted; tries++, Sleep(100)) {
         BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
         GdiFlush();
-        int red = 0, green = 0, black = 0;
+        std::map<COLORREF, int> count;
         for (int i = 0; i < width * height; i++) {
-            uint32_t p = bits[i] & 0xFFFFFF; // 0x00RRGGBB
-            red += p == 0xFF0000;
-            green += p == 0x008000;
-            black += (p >> 16) + (p >> 8 & 255) + (p & 255) < 3 * 100;
+            COLORREF c = RGB(bits[i] >> 16 & 255, bits[i] >> 8 & 255, bits[i] & 255);
+            count[c]++;
+            count[kBlack] += GetRValue(c) + GetGValue(c) + GetBValue(c) < 3 * 100;
         }
-        painted = colour == kRed ? red > 30 && !green
-                  : colour       ? green > 30 && !red
-                                 : black > 30 && !red && !green;
+        int red = count[kRed], green = count[kGreen], dark = count[kBlack] - red - green;
+        int shown = glyphs == kRed ? red : glyphs == kGreen ? green : glyphs == kBlack ? dark : 0;
+        painted = count[background] > width * height / 2 && red + green + dark == shown &&
+                  (shown > 30 || glyphs == background);
     }
     DeleteObject(SelectObject(memory, old));
     DeleteDC(memory);
@@ -105,26 +101,44 @@ bool PaintedIn(HWND field, COLORREF colour) {
     return painted;
 }
 
+// The digest in lower case is typed, then replaced by a pasted one a digit off.
 TEST_F(Program, DigestIsPaintedGreenOnAMatchRedOnAMismatch) {
     const std::string bytes = TestBytes(4096, 3);
     std::wstring digest = PlatformMd5(bytes);
-    Start(L"\"" + WriteScratchFile(L"checked.iso", bytes) + L"\"");
-    HWND result = Item(IDC_RESULT), reference = Item(IDC_REFERENCE);
-    EXPECT_TRUE(PaintedIn(result, 0)) << "no reference";
     CharLowerW(&digest[0]);
-    for (wchar_t c : digest.substr(0, 31))
-        SendMessageW(reference, WM_CHAR, c, 1);
-    EXPECT_TRUE(PaintedIn(result, kRed)) << "one digit short";
-    SendMessageW(reference, WM_CHAR, digest[31], 1);
-    EXPECT_TRUE(PaintedIn(result, kGreen)) << "equal but for case";
-    EXPECT_TRUE(PaintedIn(reference, kGreen));
-    PutOnClipboard(digest.substr(0, 31) + (digest[31] == L'0' ? L"1" : L"0"));
-    SendMessageW(reference, EM_SETSEL, 0, -1);
-    SendMessageW(reference, WM_PASTE, 0, 0);
-    EXPECT_TRUE(PaintedIn(result, kRed)) << "a pasted reference one digit off";
-    SendMessageW(Item(IDC_CLEAR), BM_CLICK, 0, 0);
-    SendMessageW(Item(IDC_INPUT), WM_CHAR, L'a', 1);
-    EXPECT_TRUE(PaintedIn(result, 0)) << "after clear";
+    const std::wstring wrong = digest.substr(0, 31) + (digest[31] == L'0' ? L"1" : L"0");
+    ASSERT_TRUE(PutOnClipboard(wrong));
+    Start(L"\"" + WriteScratchFile(L"checked.iso", bytes) + L"\"");
+    // The platform gives a read-only field its own background; the colour
+    // messages give white once there is a reference.
+    const COLORREF plain = GetSysColor(COLOR_BTNFACE);
+    struct Step {
+        const char *what;
+        int target;        // typed into, or clicked without keys; 0: nothing
+        std::wstring keys; // \x16: Ctrl+V
+        int field;
+        COLORREF glyphs, background;
+        std::wstring reference;
+    } steps[] = {
+        {"no reference", 0, L"", IDC_RESULT, kBlack, plain, L""},
+        {"one digit short", IDC_REFERENCE, digest.substr(0, 31), IDC_RESULT, kRed, kWhite,
+         digest.substr(0, 31)},
+        {"equal but for case", IDC_REFERENCE, digest.substr(31), IDC_RESULT, kGreen, kWhite,
+         digest},
+        {"the reference itself", 0, L"", IDC_REFERENCE, kGreen, kWhite, digest},
+        {"pasted one digit off", IDC_REFERENCE, std::wstring(32, L'\b') + L"\x16", IDC_RESULT, kRed,
+         kWhite, wrong},
+        {"Clear", IDC_CLEAR, L"", IDC_RESULT, plain, plain, L""},
+        {"new text", IDC_INPUT, L"a", IDC_RESULT, kBlack, plain, L""},
+    };
+    for (const Step &step : steps) {
+        for (wchar_t c : step.keys)
+            SendMessageW(Item(step.target), WM_CHAR, c, 1);
+        if (step.target && step.keys.empty())
+            SendMessageW(Item(step.target), BM_CLICK, 0, 0);
+        EXPECT_TRUE(PaintedIn(Item(step.field), step.glyphs, step.background)) << step.what;
+        EXPECT_EQ(Text(IDC_REFERENCE), step.reference) << step.what;
+    }
     SendMessageW(Item(IDOK), BM_CLICK, 0, 0);
     EXPECT_EQ(ExitCode(), 0);
 }

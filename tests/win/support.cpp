@@ -33,12 +33,47 @@ std::string TestBytes(size_t length, uint32_t seed) {
     return bytes;
 }
 
+namespace {
+
+// path is in the long form, so a tree deeper than MAX_PATH goes too.
+void RemoveTree(const std::wstring &path) {
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &found);
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &found)) {
+        std::wstring name = found.cFileName, child = path + L"\\" + name;
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            DeleteFileW(child.c_str());
+        else if (name != L"." && name != L"..")
+            RemoveTree(child);
+    }
+    FindClose(search);
+    RemoveDirectoryW(path.c_str());
+}
+
+// Wine hands out small process ids again, so a folder named by one could be
+// an earlier run's: this one takes a name no file or folder has.
+struct ScratchFolder {
+    wchar_t path[MAX_PATH];
+    ScratchFolder() {
+        wchar_t temp[MAX_PATH];
+        GetTempPathW(MAX_PATH, temp);
+        GetTempFileNameW(temp, L"kes", 0, path);
+        DeleteFileW(path);
+        CreateDirectoryW(path, NULL);
+    }
+    // The file dialog makes the chosen file's folder the current one, which
+    // would keep it from being removed.
+    ~ScratchFolder() {
+        SetCurrentDirectoryW(L"C:\\");
+        RemoveTree(L"\\\\?\\" + std::wstring(path));
+    }
+};
+
+} // namespace
+
 std::wstring ScratchPath(const std::wstring &name) {
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    std::wstring folder = temp + std::wstring(L"kestrum-") + std::to_wstring(GetCurrentProcessId());
-    CreateDirectoryW(folder.c_str(), NULL);
-    return folder + L"\\" + name;
+    static ScratchFolder folder;
+    return folder.path + (L"\\" + name);
 }
 
 std::wstring WriteScratchFile(const std::wstring &nameOrPath, const std::string &bytes) {
@@ -67,24 +102,47 @@ std::wstring ItemText(HWND window, int item) {
     return text;
 }
 
-std::string ClipboardText() {
-    OpenClipboard(NULL);
-    HANDLE data = GetClipboardData(CF_TEXT);
-    std::string text = data ? (const char *)GlobalLock(data) : "(none)";
-    if (data)
-        GlobalUnlock(data);
-    CloseClipboard();
-    return text;
+namespace {
+
+// For a window of this process: opened for none, the clipboard is emptied
+// without an owner, and the platform then refuses new data.
+bool OpenTestClipboard() {
+    static HWND owner =
+        CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, NULL, NULL, NULL);
+    return OpenClipboard(owner);
 }
 
-void PutOnClipboard(const std::wstring &text) {
+} // namespace
+
+std::string ClipboardText() {
+    if (!OpenTestClipboard())
+        return "";
+    HANDLE data = GetClipboardData(CF_TEXT);
+    const char *text = data ? (const char *)GlobalLock(data) : NULL;
+    std::string copy = text ? text : "(none)";
+    if (text)
+        GlobalUnlock(data);
+    CloseClipboard();
+    return copy;
+}
+
+bool PutOnClipboard(const std::wstring &text) {
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
     memcpy(GlobalLock(block), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
     GlobalUnlock(block);
-    OpenClipboard(NULL);
-    EmptyClipboard();
-    SetClipboardData(CF_UNICODETEXT, block);
+    if (!OpenTestClipboard())
+        return false;
+    bool put = EmptyClipboard() && SetClipboardData(CF_UNICODETEXT, block) != NULL;
     CloseClipboard();
+    return put;
+}
+
+void *Redirect(void **slot, void *replacement) {
+    DWORD protection;
+    VirtualProtect(slot, sizeof(void *), PAGE_READWRITE, &protection);
+    void *held = *slot;
+    *slot = replacement;
+    return held;
 }
 
 void PressKey(HWND dialog, WPARAM key, bool alt) {
