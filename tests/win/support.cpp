@@ -35,21 +35,6 @@ std::string TestBytes(size_t length, uint32_t seed) {
 
 namespace {
 
-// path is in the long form, so a tree deeper than MAX_PATH goes too.
-void RemoveTree(const std::wstring &path) {
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &found);
-    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &found)) {
-        std::wstring name = found.cFileName, child = path + L"\\" + name;
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            DeleteFileW(child.c_str());
-        else if (name != L"." && name != L"..")
-            RemoveTree(child);
-    }
-    FindClose(search);
-    RemoveDirectoryW(path.c_str());
-}
-
 // Wine hands out small process ids again, so a folder named by one could be
 // an earlier run's: this one takes a name no file or folder has.
 struct ScratchFolder {
@@ -61,11 +46,16 @@ struct ScratchFolder {
         DeleteFileW(path);
         CreateDirectoryW(path, NULL);
     }
-    // The file dialog makes the chosen file's folder the current one, which
-    // would keep it from being removed.
+    // The file dialog makes the chosen file's folder current, which pins it.
     ~ScratchFolder() {
         SetCurrentDirectoryW(L"C:\\");
-        RemoveTree(L"\\\\?\\" + std::wstring(path));
+        const std::wstring folder = L"\\\\?\\" + std::wstring(path);
+        WIN32_FIND_DATAW found;
+        HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+        for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &found))
+            DeleteFileW((folder + L"\\" + found.cFileName).c_str());
+        FindClose(search);
+        RemoveDirectoryW(folder.c_str());
     }
 };
 
@@ -76,23 +66,13 @@ std::wstring ScratchPath(const std::wstring &name) {
     return folder.path + (L"\\" + name);
 }
 
-std::wstring WriteScratchFile(const std::wstring &nameOrPath, const std::string &bytes) {
-    std::wstring path = nameOrPath[1] == L':' ? nameOrPath : ScratchPath(nameOrPath);
+std::wstring WriteScratchFile(const std::wstring &name, const std::string &bytes) {
+    std::wstring path = ScratchPath(name);
     HANDLE file =
         CreateFileW((L"\\\\?\\" + path).c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
     DWORD written = 0;
     WriteFile(file, bytes.data(), (DWORD)bytes.size(), &written, NULL);
     CloseHandle(file);
-    return path;
-}
-
-std::wstring DeepFolder(size_t length) {
-    std::wstring path = ScratchPath(L"deep");
-    CreateDirectoryW(path.c_str(), NULL);
-    for (wchar_t c = L'a'; path.size() < length; c++) {
-        path += L"\\" + std::wstring(99, c);
-        CreateDirectoryW((L"\\\\?\\" + path).c_str(), NULL);
-    }
     return path;
 }
 

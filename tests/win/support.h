@@ -14,8 +14,7 @@ std::wstring PlatformMd5(const std::string &bytes); // CryptoAPI's, in uppercase
 std::string Narrow(const std::wstring &text);       // in the system code page
 std::string TestBytes(size_t length, uint32_t seed);
 std::wstring ScratchPath(const std::wstring &name); // in a folder of this process's own
-std::wstring WriteScratchFile(const std::wstring &nameOrPath, const std::string &bytes);
-std::wstring DeepFolder(size_t length); // a scratch folder whose path is that long or longer
+std::wstring WriteScratchFile(const std::wstring &name, const std::string &bytes);
 std::wstring ItemText(HWND window, int item);
 std::string ClipboardText(); // "(none)" without text, "" when it cannot be opened
 bool PutOnClipboard(const std::wstring &text);
