@@ -10,16 +10,24 @@ at_exit() {
   trap 'eval "$exit_commands"' EXIT
 }
 
-# Starts a virtual display, exports DISPLAY and closes the display at exit;
-# fails when it does not come up within 10 s.
+# start_display [ADVICE]: starts a virtual display, exports DISPLAY and closes
+# the display at exit; fails, with Xvfb's reason and the ADVICE besides
+# mending it, when it does not come up within 10 s.
 start_display() {
-  local file
-  file=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$file" 2>/dev/null &
-  at_exit kill $!
-  for _ in $(seq 100); do [ -s "$file" ] && break; sleep 0.1; done
-  DISPLAY=:$(head -n1 "$file") && rm -f "$file"
-  [ "$DISPLAY" != : ] || { echo "${0##*/}: the virtual display did not start" >&2; return 1; }
+  local file log pid why
+  command -v Xvfb >/dev/null ||
+    { echo "${0##*/}: Xvfb, for a virtual display, is missing: run scripts/bootstrap${1:+, $1}" >&2; return 1; }
+  file=$(mktemp) log=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$file" 2>"$log" &
+  pid=$!
+  at_exit kill $pid
+  for _ in $(seq 100); do { [ -s "$file" ] || ! kill -0 $pid 2>/dev/null; } && break; sleep 0.1; done
+  DISPLAY=:$(head -n1 "$file")
+  # Xvfb gives its reason on the line after "Fatal server error:".
+  why=$(sed -n '/Fatal server error/ { n; s/(EE) *//g; p; q }' "$log")
+  rm -f "$file" "$log"
+  [ "$DISPLAY" != : ] || { echo "${0##*/}: the virtual display did not start (Xvfb: ${why:-no display" \
+    "within 10 s}): mend that${1:+, $1}" >&2; return 1; }
   export DISPLAY
 }
 
