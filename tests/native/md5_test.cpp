@@ -30,18 +30,6 @@ TEST(Md5, Rfc1321TestSuite) {
         EXPECT_EQ(PieceDigest((const uint8_t *)c[0], strlen(c[0]), [] { return 1000; }), c[1]);
 }
 
-// Every length over five blocks, fed whole, byte by byte, and in pieces on and
-// off the block edges (the fuzzer tries random pieces, empty ones included).
-TEST(Md5, EveryLengthInAnySplitMatchesOpenSsl) {
-    const std::vector<uint8_t> message = TestBytes(320);
-    for (size_t length = 0; length <= message.size(); length++) {
-        const std::string expected = OracleMd5(message.data(), length);
-        for (size_t piece : {(size_t)1000, (size_t)1, (size_t)63, (size_t)64, (size_t)65})
-            EXPECT_EQ(PieceDigest(message.data(), length, [piece] { return piece; }), expected)
-                << length << " bytes in pieces of " << piece;
-    }
-}
-
 // Over 2^32 bits the count carries into its high word, both from one update
 // of over 2^29 bytes and from the low word's wrap between updates.
 TEST(Md5, BitCountCarriesIntoItsHighWord) {

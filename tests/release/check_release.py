@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """The program file's make-up, where a fault would break users:
-    check_release.py PROGRAM.exe x86|amd64 OBJDUMP OBJECT...
+    check_release.py PROGRAM.exe OBJDUMP OBJECT...
 No OBJECT (the program's object files and libraries) may carry a static
 initialiser: the program runs no C runtime start-up that would call it.
 """
@@ -10,8 +10,7 @@ import xml.etree.ElementTree as ET
 
 import pefile
 
-program, arch, objdump, *objects = ";".join(sys.argv[1:]).split(";")
-arch = arch.lower()
+program, objdump, *objects = ";".join(sys.argv[1:]).split(";")
 pe = pefile.PE(program)
 header, failed = pe.OPTIONAL_HEADER, []
 
@@ -21,10 +20,8 @@ def check(ok, what):
     failed.extend([] if ok else [what])
 
 
-check((pe.FILE_HEADER.Machine, header.Magic) == {"x86": (0x14C, 0x10B), "amd64": (0x8664, 0x20B)}[arch],
-      f"a PE32{'+' if arch == 'amd64' else ''} file for {arch}")
+check((pe.FILE_HEADER.Machine, header.Magic) == (0x14C, 0x10B), "a PE32 file for x86")
 check(header.Subsystem == 2, "Windows GUI subsystem")
-check((header.SizeOfStackReserve, header.SizeOfStackCommit) == (0x40000, 0x2000), "stack 256 KiB, 8 KiB committed")
 dlls = {entry.dll.decode().lower() for entry in pe.DIRECTORY_ENTRY_IMPORT}
 system = {"kernel32.dll", "user32.dll", "gdi32.dll", "comdlg32.dll", "shell32.dll", "comctl32.dll"}
 check(dlls <= system, f"imports only system DLLs: {' '.join(sorted(dlls))}")
@@ -37,8 +34,8 @@ manifest = next(leaf.data.struct for kind in pe.DIRECTORY_ENTRY_RESOURCE.entries
                 for name in kind.directory.entries for leaf in name.directory.entries)
 root = ET.fromstring(pe.get_data(manifest.OffsetToData, manifest.Size))
 identities = root.findall(".//{urn:schemas-microsoft-com:asm.v1}assemblyIdentity")
-check(len(identities) == 2 and all(i.get("processorArchitecture").lower() == arch for i in identities),
-      f"manifest for {arch}")
+check(len(identities) == 2 and all(i.get("processorArchitecture").lower() == "x86" for i in identities),
+      "manifest for x86")
 check(any(i.get("name") == "Microsoft.Windows.Common-Controls" and i.get("version") == "6.0.0.0"
           for i in identities), "manifest asks for the common controls 6")
 sys.exit(1 if failed else 0)

@@ -4,18 +4,17 @@
 #include <vector>
 
 #include "digest/digest_jobs.h"
+#include "resource.h"
 #include "support.h"
 
 namespace {
 
-const int kResult = 104;
-
 // The file job's text in a field of its own; a job that hangs meets the test's limit.
 std::wstring Shown(const std::wstring &path) {
-    HWND holder = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, NULL, NULL, NULL, NULL);
-    CreateWindowExW(0, L"EDIT", L"stale", WS_CHILD, 0, 0, 0, 0, holder, (HMENU)kResult, NULL, NULL);
-    DigestFile(path.c_str(), holder, kResult);
-    std::wstring shown = ItemText(holder, kResult);
+    HWND holder = CreateResultHolder();
+    SetDlgItemTextW(holder, IDC_RESULT, L"stale");
+    DigestFile(path.c_str(), holder, IDC_RESULT);
+    std::wstring shown = ItemText(holder, IDC_RESULT);
     DestroyWindow(holder);
     return shown;
 }
@@ -31,19 +30,20 @@ TEST(DigestJobs, FileShowsThePlatformDigestOfItsBytes) {
         HANDLE writer =
             CreateFileW((L"\\\\?\\" + path).c_str(), GENERIC_WRITE,
                         FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING, 0, NULL);
-        EXPECT_NE(writer, INVALID_HANDLE_VALUE);
+        Require(writer != INVALID_HANDLE_VALUE, "the writer did not open the file");
         EXPECT_EQ(Shown(path), PlatformMd5(bytes)) << Narrow(name);
         CloseHandle(writer);
     }
 }
 
-// A folder, a locked file, a port, an endless device; a long path shown whole.
+// A folder, a locked file, an endless device; a long path shown whole.
 TEST(DigestJobs, WhatCannotBeOpenedShowsTheFailureWithThePath) {
     std::wstring locked = WriteScratchFile(L"locked", "abc");
     HANDLE holder = CreateFileW(locked.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+    Require(holder != INVALID_HANDLE_VALUE, "the file to lock did not open");
     for (const std::wstring &path :
-         {ScratchPath(L"missing"), ScratchPath(L""), locked, std::wstring(L"COM1"),
-          std::wstring(L"Z:\\dev\\zero"), ScratchPath(std::wstring(1100, L'x'))})
+         {ScratchPath(L"missing"), ScratchPath(L""), locked, std::wstring(L"Z:\\dev\\zero"),
+          ScratchPath(std::wstring(1100, L'x'))})
         EXPECT_EQ(Shown(path), L"无法打开文件: " + path + L".") << Narrow(path.substr(0, 40));
     CloseHandle(holder);
 }

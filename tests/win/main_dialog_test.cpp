@@ -6,6 +6,8 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
+#include <algorithm>
+#include <map>
 #include <vector>
 
 #include "app/app.h"
@@ -23,15 +25,16 @@ struct MainDialog : ::testing::Test {
         g_instance = GetModuleHandleW(NULL);
         dialog =
             CreateDialogParamW(g_instance, MAKEINTRESOURCEW(IDD_MAIN), NULL, MainDialogProc, 0);
+        Require(dialog != NULL, "the dialog was not made");
         ShowWindow(dialog, SW_SHOW);
         SetFocus(GetDlgItem(dialog, IDC_INPUT));
     }
     void TearDown() override { DestroyWindow(dialog); }
 
     std::wstring Text(int id) const { return ItemText(dialog, id); }
-    void Type(const std::wstring &keys, int id = IDC_INPUT) {
+    void Type(const std::wstring &keys) {
         for (wchar_t c : keys)
-            SendDlgItemMessageW(dialog, id, WM_CHAR, c, 1);
+            SendDlgItemMessageW(dialog, IDC_INPUT, WM_CHAR, c, 1);
     }
     void Fill(const wchar_t *text) {
         for (int id : {IDC_INPUT, IDC_RESULT, IDC_REFERENCE})
@@ -62,22 +65,22 @@ TEST_F(MainDialog, TypedPastedAndEnteredTextShowsTheDigestOfItsCodePageBytes) {
     std::wstring pasted;
     for (int line = 1; line <= 24; line++)
         pasted += std::wstring(2100, L'文') + L"第" + std::to_wstring(line) + L"行 line\r\n";
-    ASSERT_TRUE(PutOnClipboard(pasted));
+    PutOnClipboard(pasted);
     SetDlgItemTextW(dialog, IDC_INPUT, L"");
     SendDlgItemMessageW(dialog, IDC_INPUT, WM_PASTE, 0, 0);
     EXPECT_TRUE(Text(IDC_INPUT) == pasted) << Text(IDC_INPUT).size() << " characters kept";
     EXPECT_EQ(Text(IDC_RESULT), L"81FD6CDB86794A364DC2EF5B41BB936D");
 
     // Each Enter adds CR LF, also past the lines shown, which scroll to the caret.
-    std::wstring text = L"a";
     SetDlgItemTextW(dialog, IDC_INPUT, L"");
-    Type(text);
-    for (int line = 2; line <= 12; line++) {
-        PressKey(dialog, VK_RETURN);
+    Type(L"a");
+    for (int line = 2; line <= 12; line++)
+        PressKey(VK_RETURN);
+    std::wstring text = L"a";
+    for (int line = 2; line <= 12; line++)
         text += L"\r\n";
-        EXPECT_EQ(Text(IDC_INPUT), text) << line;
-        EXPECT_EQ(Text(IDC_RESULT), PlatformMd5(Narrow(text)));
-    }
+    EXPECT_EQ(Text(IDC_INPUT), text);
+    EXPECT_EQ(Text(IDC_RESULT), PlatformMd5(Narrow(text)));
     EXPECT_GT(SendDlgItemMessageW(dialog, IDC_INPUT, EM_GETFIRSTVISIBLELINE, 0, 0), 0);
 }
 
@@ -93,61 +96,68 @@ HDROP MakeDrop(const std::vector<std::wstring> &paths) {
     return (HDROP)drop;
 }
 
-// "caption: text" of the box, then how many buttons other than OK and icons
-// (Wine's icon control is 0x440) it shows.
-bool ReadAndCloseBox(HWND box, void *seen) {
-    wchar_t caption[32] = {};
-    GetWindowTextW(box, caption, 32);
-    int more = SendDlgItemMessageW(box, 0x440, STM_GETICON, 0, 0) != 0;
-    for (int id : {IDCANCEL, IDYES, IDNO, IDABORT, IDRETRY, IDIGNORE})
-        more += IsWindowVisible(GetDlgItem(box, id));
-    *(std::wstring *)seen = caption + (L": " + ItemText(box, 0xFFFF)) + std::to_wstring(more);
-    return PostMessageW(box, WM_COMMAND, IDOK, 0);
+// What the program hands to the platform's message box and shell, through
+// their imports: what the platform then does is not the program's part.
+extern "C" void *__imp_MessageBoxW, *__imp_ShellExecuteW;
+std::wstring g_request;
+
+int WINAPI RecordBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
+    g_request = std::to_wstring((UINT_PTR)owner) + L"|" + caption + L"|" + text + L"|" +
+                std::to_wstring(type);
+    return IDOK;
+}
+
+HINSTANCE WINAPI RecordShellRequest(HWND owner, LPCWSTR verb, LPCWSTR file, LPCWSTR, LPCWSTR,
+                                    INT show) {
+    RecordBox(owner, file, verb, show);
+    return (HINSTANCE)33; // above 32: done
 }
 
 TEST_F(MainDialog, OneDroppedFileIsDigestedAndSeveralAreRefused) {
     const std::string bytes = TestBytes(3000, 1);
     const std::wstring file = WriteScratchFile(L"dropped.txt", bytes);
     const std::wstring missing = ScratchPath(std::wstring(700, L'm'));
-    struct Case {
-        std::vector<std::wstring> paths;
-        std::wstring fields, warning;
-    } cases[] = {
-        {{file, missing}, L"kept|kept|kept", L"警告: 一次只能计算一个文件的MD5值。0"},
-        {{missing}, missing + L"|无法打开文件: " + missing + L".|kept", L""},
-        {{file}, file + L"|" + PlatformMd5(bytes) + L"|kept", L""},
+    const std::wstring warning =
+        std::to_wstring((UINT_PTR)dialog) + L"|警告|一次只能计算一个文件的MD5值。|0"; // MB_OK
+    const std::wstring cases[][3] = {
+        {file + L"|" + missing, L"kept|kept|kept", warning},
+        {missing, missing + L"|无法打开文件: " + missing + L".|kept", L""},
+        {file, file + L"|" + PlatformMd5(bytes) + L"|kept", L""},
     };
-    for (const Case &c : cases) {
+    void *box = Redirect(&__imp_MessageBoxW, (void *)RecordBox);
+    for (const auto &c : cases) {
         Fill(L"kept");
         ShowWindow(dialog, SW_MINIMIZE);
-        std::wstring warning;
-        DriveModalBox(dialog, ReadAndCloseBox, &warning);
-        SendMessageW(dialog, WM_DROPFILES, (WPARAM)MakeDrop(c.paths), 0);
-        StopDriving();
-        EXPECT_EQ(Fields(), c.fields);
-        EXPECT_EQ(warning, c.warning);
+        g_request.clear();
+        size_t bar = c[0].find(L'|');
+        std::vector<std::wstring> paths = {c[0].substr(0, bar)};
+        if (bar != std::wstring::npos)
+            paths.push_back(c[0].substr(bar + 1));
+        SendMessageW(dialog, WM_DROPFILES, (WPARAM)MakeDrop(paths), 0);
+        EXPECT_EQ(Fields() + L"/" + g_request, c[1] + L"/" + c[2]);
         EXPECT_FALSE(IsIconic(dialog)) << "a drop restores the window";
     }
+    Redirect(&__imp_MessageBoxW, box);
 }
 
-struct FileChoice {
-    std::wstring path;   // empty: cancel
-    int ticks;           // since the box was first seen
-    std::wstring filter; // the file type the box offers: only a file dialog has one
-};
+// The path the open-file dialog is given as typed by the user (none: cancel),
+// and whether a dialog with a file name box, the open-file dialog, came up.
+std::wstring g_choice;
+bool g_opened;
 
-// Types the path into the open-file dialog's name box and presses Open, or
-// cancels: at once without a path, a second later if the dialog refused it.
-bool ChooseInFileDialog(HWND box, void *choice) {
-    FileChoice *c = (FileChoice *)choice;
-    if (c->ticks == 0)
-        c->filter = ItemText(box, 0x470); // cmb1
-    if (c->ticks++ == 0 && !c->path.empty()) {
-        HWND name = GetDlgItem(box, 0x480); // edt1
-        SetWindowTextW(name ? name : GetDlgItem(box, 0x47C), c->path.c_str());
-        return !PostMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+// As each box of this thread comes up, inside its modal loop: the open-file
+// dialog takes the path and Open, once; then it is cancelled, as is any other.
+LRESULT CALLBACK ChooseFile(int code, WPARAM window, LPARAM info) {
+    HWND box = (HWND)window,
+         name = GetDlgItem(box, 0x480) ? GetDlgItem(box, 0x480) : GetDlgItem(box, 0x47C);
+    if (code == HCBT_ACTIVATE && name && !g_opened && !g_choice.empty()) {
+        SetWindowTextW(name, g_choice.c_str());
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+    } else if (code == HCBT_ACTIVATE && GetWindow(box, GW_OWNER)) {
+        PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
     }
-    return (c->ticks >= 10 || c->path.empty()) && PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
+    g_opened = g_opened || (code == HCBT_ACTIVATE && name);
+    return CallNextHookEx(NULL, code, window, info);
 }
 
 // The file button, by Alt+F, with paths past MAX_PATH: Wine's own dialog takes
@@ -158,43 +168,34 @@ TEST_F(MainDialog, FileButtonDigestsTheChosenFileWhole) {
     std::vector<std::wstring> paths = {L"", WriteScratchFile(L"chosen.dat", bytes)};
     for (size_t length : {261, 263})
         paths.push_back(WriteScratchFile(std::wstring(length - folder, L'c'), bytes));
+    HHOOK hook = SetWindowsHookExW(WH_CBT, ChooseFile, NULL, GetCurrentThreadId());
     for (const std::wstring &path : paths) {
         Fill(L"kept");
-        FileChoice choice = {path, 0};
-        DriveModalBox(dialog, ChooseInFileDialog, &choice);
-        PressKey(dialog, L'f', true);
-        StopDriving();
-        EXPECT_EQ(choice.filter, L"All Files(*.*)") << "the file dialog opened";
+        g_choice = path, g_opened = false;
+        PressKey(L'f', true);
+        EXPECT_TRUE(g_opened) << "the file dialog opened";
         EXPECT_EQ(Fields(),
                   path.empty() ? L"kept|kept|kept" : path + L"|" + PlatformMd5(bytes) + L"|kept")
             << path.size();
     }
+    UnhookWindowsHookEx(hook);
 }
 
 TEST_F(MainDialog, CopyAndClearAnswerTheirKeys) {
     Type(L"a");
-    ASSERT_TRUE(PutOnClipboard(L"earlier"));
-    PressKey(dialog, L'c', true);
+    PutOnClipboard(L"earlier");
+    PressKey(L'c', true);
     EXPECT_EQ(ClipboardText(), "0CC175B9C0F1B6A831C399E269772661");
     EXPECT_EQ(GetClipboardOwner(), dialog);
 
     SetDlgItemTextW(dialog, IDC_REFERENCE, L"reference");
-    PressKey(dialog, L'e', true);
+    PressKey(L'e', true);
     EXPECT_EQ(Fields(), L"||");
-    PressKey(dialog, L'c', true);
+    PressKey(L'c', true);
     EXPECT_EQ(ClipboardText(), "0CC175B9C0F1B6A831C399E269772661") << "nothing to copy";
 }
 
-// The window as it opens: its font, which sets the size of every control and
-// label (9 points are 12 pixels at 96 dots an inch), its size, and its set-up.
-TEST_F(MainDialog, WindowHasItsFontSizeIconAndStaysOnTopAcceptingDrops) {
-    LOGFONTW font = {};
-    GetObjectW((HFONT)SendMessageW(dialog, WM_GETFONT, 0, 0), sizeof(font), &font);
-    RECT size = {0, 0, 232, 121}, client;
-    MapDialogRect(dialog, &size);
-    GetClientRect(dialog, &client);
-    EXPECT_EQ(font.lfFaceName + std::to_wstring(font.lfHeight), L"宋体-12");
-    EXPECT_TRUE(EqualRect(&client, &size));
+TEST_F(MainDialog, WindowShowsItsIconStaysOnTopAndAcceptsDrops) {
     HICON icon = LoadIconW(g_instance, MAKEINTRESOURCEW(IDI_MAIN));
     EXPECT_TRUE(icon && (HICON)SendMessageW(dialog, WM_GETICON, ICON_BIG, 0) == icon &&
                 (HICON)SendMessageW(dialog, WM_GETICON, ICON_SMALL, 0) == icon);
@@ -202,29 +203,120 @@ TEST_F(MainDialog, WindowHasItsFontSizeIconAndStaysOnTopAcceptingDrops) {
     EXPECT_EQ(GetWindowLongW(dialog, GWL_EXSTYLE) & style, style);
 }
 
-// The shell's part is the platform's: what counts is the request handed to it.
-extern "C" void *__imp_ShellExecuteW;
-std::wstring g_shellRequest;
+bool Requested(void *) { return !g_request.empty(); }
 
-HINSTANCE WINAPI RecordShellRequest(HWND owner, LPCWSTR verb, LPCWSTR file, LPCWSTR, LPCWSTR,
-                                    INT show) {
-    g_shellRequest =
-        std::to_wstring((UINT_PTR)owner) + L"|" + verb + L"|" + file + L"|" + std::to_wstring(show);
-    return (HINSTANCE)33; // above 32: done
-}
-
-TEST_F(MainDialog, LinkOpensTheHomePageOnAClickAndOnEnter) {
+// A click on the link's first letter, then Enter on the link it focused: the
+// user's own input, through the platform's input queue.
+TEST_F(MainDialog, LinkOpensTheAddressItShowsOnAClickAndOnEnter) {
+    HWND link = GetDlgItem(dialog, IDC_LINK);
+    LITEM item = {LIF_ITEMINDEX | LIF_URL, 0};
+    ASSERT_TRUE(SendMessageW(link, LM_GETITEM, 0, (LPARAM)&item));
+    ASSERT_EQ(std::wstring(item.szUrl).rfind(L"https://", 0), 0u) << Narrow(item.szUrl);
     void *shell = Redirect(&__imp_ShellExecuteW, (void *)RecordShellRequest);
-    for (UINT code : {NM_CLICK, NM_RETURN}) {
-        g_shellRequest.clear();
-        NMHDR notice = {GetDlgItem(dialog, IDC_LINK), IDC_LINK, code};
-        SendMessageW(dialog, WM_NOTIFY, IDC_LINK, (LPARAM)&notice);
-        EXPECT_EQ(g_shellRequest, std::to_wstring((UINT_PTR)dialog) +
-                                      L"|OPEN|" KESTRUM_HOME_PAGE L"|" +
-                                      std::to_wstring(SW_SHOWNORMAL))
-            << code;
+    RECT area;
+    GetWindowRect(link, &area);
+    SetForegroundWindow(dialog);
+    SetCursorPos(area.left + 3, (area.top + area.bottom) / 2);
+    for (BYTE key : {0, VK_RETURN}) {
+        g_request.clear();
+        if (key == 0)
+            mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0),
+                mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
+        else
+            keybd_event(key, 0, 0, 0), keybd_event(key, 0, KEYEVENTF_KEYUP, 0);
+        WaitFor(Requested, NULL);
+        EXPECT_EQ(g_request, std::to_wstring((UINT_PTR)dialog) + L"|OPEN|" + item.szUrl + L"|" +
+                                 std::to_wstring(SW_SHOWNORMAL))
+            << (key ? "Enter" : "click");
     }
     Redirect(&__imp_ShellExecuteW, shell);
+}
+
+// Each digit as the screen shows it: its dark pixels ('#') in the box that
+// holds them, a line a row; read once every digit shows some.
+struct Drawn {
+    HWND field;
+    std::string glyphs[16];
+};
+
+bool ReadDigits(void *context) {
+    Drawn *drawn = (Drawn *)context;
+    int width, height;
+    std::vector<uint32_t> pixels = ScreenPixels(drawn->field, &width, &height);
+    auto dark = [&](int x, int y) {
+        uint32_t p = pixels[y * width + x];
+        return (p >> 16 & 255) + (p >> 8 & 255) + (p & 255) < 3 * 128;
+    };
+    for (int i = 0; i < 16; i++) {
+        int from = LOWORD(SendMessageW(drawn->field, EM_POSFROMCHAR, i, 0));
+        int to = std::min<int>(width, LOWORD(SendMessageW(drawn->field, EM_POSFROMCHAR, i + 1, 0)));
+        int left = to, right = -1, top = height, bottom = -1;
+        for (int y = 0; y < height; y++)
+            for (int x = from; x < to; x++)
+                if (dark(x, y))
+                    left = std::min(left, x), right = std::max(right, x), top = std::min(top, y),
+                    bottom = y;
+        if (right < 0)
+            return false;
+        std::string &glyph = drawn->glyphs[i];
+        glyph.clear();
+        for (int y = top; y <= bottom; y++, glyph += '\n')
+            for (int x = left; x <= right; x++)
+                glyph += dark(x, y) ? '#' : '.';
+    }
+    return true;
+}
+
+// The strokes that tell a letter from its look-alikes, '1' each where found:
+// a bar from the left edge across over half the glyph, in its middle half and
+// at its foot, and a right side closed above the middle bar, as a bowl.
+std::string Strokes(const std::string &glyph) {
+    int w = (int)glyph.find('\n'), h = (int)glyph.size() / (w + 1), middle = 0, side = 0;
+    auto bar = [&](int y) {
+        int start = y * (w + 1);
+        return 2 * ((int)glyph.find_first_not_of('#', start) - start) > w;
+    };
+    for (int y = h / 4 + 1; y < h * 3 / 4 && !middle; y++)
+        middle = bar(y) ? y : 0;
+    for (int y = 1; y < middle; y++)
+        side += glyph[y * (w + 1) + w - 1] == '#';
+    return {char('0' + (middle > 0)), char('0' + bar(h - 1)),
+            char('0' + (middle > 0 && 2 * side >= middle))};
+}
+
+TEST_F(MainDialog, EveryHexDigitIsDrawnUnlikeTheOthersAndEveryLabelHasItsGlyphs) {
+    const char digits[] = "0123456789ABCDEF";
+    SetDlgItemTextA(dialog, IDC_RESULT, digits);
+    Drawn drawn = {GetDlgItem(dialog, IDC_RESULT)};
+    ASSERT_TRUE(WaitFor(ReadDigits, &drawn)) << "a digit was not drawn";
+    std::map<std::string, char> seen;
+    for (int i = 0; i < 16; i++)
+        EXPECT_EQ(seen.emplace(drawn.glyphs[i], digits[i]).first->second, digits[i])
+            << "drawn alike:\n"
+            << drawn.glyphs[i];
+    // B from D; E from C and F; F from Γ and P (middle bar, foot bar, bowl).
+    EXPECT_EQ(Strokes(drawn.glyphs[11])[0], '1') << "B:\n" << drawn.glyphs[11];
+    EXPECT_EQ(Strokes(drawn.glyphs[14]).substr(0, 2), "11") << "E:\n" << drawn.glyphs[14];
+    EXPECT_EQ(Strokes(drawn.glyphs[15]), "100") << "F:\n" << drawn.glyphs[15];
+
+    // Every character of every control's text is in the font the dialog draws
+    // with, and each label's text fits in one line of its box.
+    HDC dc = GetDC(dialog);
+    SelectObject(dc, (HFONT)SendMessageW(dialog, WM_GETFONT, 0, 0));
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t text[64];
+        WORD glyphs[64];
+        int length = GetWindowTextW(child, text, 64);
+        GetGlyphIndicesW(dc, text, length, glyphs, GGI_MARK_NONEXISTING_GLYPHS);
+        for (int i = 0; i < length; i++)
+            EXPECT_NE(glyphs[i], 0xFFFF) << "U+" << std::hex << (int)text[i];
+        SIZE extent;
+        RECT box;
+        GetTextExtentPoint32W(dc, text, length, &extent);
+        GetClientRect(child, &box);
+        EXPECT_TRUE((WORD)GetDlgCtrlID(child) != 0xFFFF || extent.cx <= box.right) << Narrow(text);
+    }
+    ReleaseDC(dialog, dc);
 }
 
 } // namespace

@@ -1,44 +1,53 @@
 // The program file, started, used from another process and closed as by a user.
 #include <gtest/gtest.h>
 
-#include <map>
-
 #include "resource.h"
 #include "support.h"
 
 namespace {
 
-const DWORD kPatience = 60000; // under an emulated processor it starts in seconds
-
 struct Program : ::testing::Test {
     PROCESS_INFORMATION process = {};
     HWND dialog = NULL;
 
-    // The build names the program by its Unix path, under Wine's Z:.
+    // The build names the program by its Unix path, under Wine's Z:. Stops the
+    // test unless a window of the process started appears.
     void Start(const std::wstring &arguments) {
         std::wstring line = L"\"Z:" KESTRUM_PROGRAM L"\" " + arguments;
         STARTUPINFOW startup = {sizeof(startup)};
-        ASSERT_TRUE(
-            CreateProcessW(NULL, &line[0], NULL, NULL, 0, 0, NULL, NULL, &startup, &process));
-        for (DWORD waited = 0, owner = 0; waited < kPatience; waited += 50, Sleep(50)) {
-            dialog = FindWindowW(L"#32770", L"Kestrum");
-            if (GetWindowThreadProcessId(dialog, &owner) && owner == process.dwProcessId &&
-                IsWindowVisible(dialog))
-                break;
-        }
-        ASSERT_TRUE(IsWindowVisible(dialog)) << "no window appeared";
+        Require(CreateProcessW(NULL, &line[0], NULL, NULL, 0, 0, NULL, NULL, &startup, &process),
+                "the program did not start");
+        Require(WaitFor(FindOwnWindow, this), "the program started showed no window");
     }
+    static bool FindOwnWindow(void *self) {
+        Program *program = (Program *)self;
+        DWORD owner = 0;
+        HWND &found = program->dialog;
+        for (found = NULL; (found = FindWindowExW(NULL, found, L"#32770", L"Kestrum")) != NULL;) {
+            if (GetWindowThreadProcessId(found, &owner) && owner == program->process.dwProcessId &&
+                IsWindowVisible(found))
+                return true;
+        }
+        return false;
+    }
+    static bool Ended(void *process) { return WaitForSingleObject(process, 0) == WAIT_OBJECT_0; }
     HWND Item(int id) const { return GetDlgItem(dialog, id); }
-    std::wstring Text(int id) const { return ItemText(dialog, id); }
     // The exit code once the program has ended; -1 if it does not end.
     int ExitCode() {
         DWORD code = (DWORD)-1;
-        if (WaitForSingleObject(process.hProcess, kPatience) == WAIT_OBJECT_0)
+        if (WaitFor(Ended, process.hProcess))
             GetExitCodeProcess(process.hProcess, &code);
+        TearDown();
+        return (int)code;
+    }
+    // A program left running by a failed test ends with it.
+    void TearDown() override {
+        if (process.hProcess == NULL)
+            return;
         TerminateProcess(process.hProcess, 99);
         CloseHandle(process.hProcess);
         CloseHandle(process.hThread);
-        return (int)code;
+        process = {};
     }
 };
 
@@ -63,80 +72,94 @@ TEST_F(Program, TakesItsFirstArgumentAndExitsWithZeroHoweverClosed) {
     };
     for (const Case &c : cases) {
         Start(c.arguments);
-        EXPECT_EQ(Text(IDC_INPUT) + L"|" + Text(IDC_RESULT), c.fields);
+        EXPECT_EQ(ItemText(dialog, IDC_INPUT) + L"|" + ItemText(dialog, IDC_RESULT), c.fields);
         PostMessageW(c.target ? Item(c.target) : dialog, c.message, c.key, 1 << 29);
         EXPECT_EQ(ExitCode(), 0) << Narrow(c.arguments);
     }
 }
 
-// Whether the field shows glyphs in one colour (kBlack: near black; the
-// background: none) and in neither other, on the background, within 5 s.
-bool PaintedIn(HWND field, COLORREF glyphs, COLORREF background) {
-    RECT area;
-    GetClientRect(field, &area);
-    MapWindowPoints(field, NULL, (POINT *)&area, 2);
-    int width = area.right - area.left, height = area.bottom - area.top;
-    BITMAPINFO format = {{sizeof(BITMAPINFOHEADER), width, -height, 1, 32}};
-    HDC screen = GetDC(NULL), memory = CreateCompatibleDC(screen);
-    uint32_t *bits = NULL;
-    HGDIOBJ old = SelectObject(memory, CreateDIBSection(screen, &format, 0, (void **)&bits, 0, 0));
-    bool painted = false;
-    for (int tries = 0; tries < 50 && !painted; tries++, Sleep(100)) {
-        BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
-        GdiFlush();
-        std::map<COLORREF, int> count;
-        for (int i = 0; i < width * height; i++) {
-            COLORREF c = RGB(bits[i] >> 16 & 255, bits[i] >> 8 & 255, bits[i] & 255);
-            count[c]++;
-            count[kBlack] += GetRValue(c) + GetGValue(c) + GetBValue(c) < 3 * 100;
-        }
-        int red = count[kRed], green = count[kGreen], dark = count[kBlack] - red - green;
-        int shown = glyphs == kRed ? red : glyphs == kGreen ? green : glyphs == kBlack ? dark : 0;
-        painted = count[background] > width * height / 2 && red + green + dark == shown &&
-                  (shown > 30 || glyphs == background);
-    }
-    DeleteObject(SelectObject(memory, old));
-    DeleteDC(memory);
-    ReleaseDC(NULL, screen);
-    return painted;
+// What a user tells a pixel of text to be, whatever its exact shade; none: the
+// background and the edges between.
+enum Ink { kNone, kDark, kRed, kGreen };
+
+Ink InkOf(uint32_t pixel) {
+    int red = pixel >> 16 & 255, green = pixel >> 8 & 255, blue = pixel & 255;
+    if (red >= 160 && green < 90 && blue < 90)
+        return kRed;
+    if (green >= 90 && red < 60 && blue < 60)
+        return kGreen;
+    return red < 100 && green < 100 && blue < 100 ? kDark : kNone;
 }
 
-// The digest in lower case is typed, then replaced by a pasted one a digit off.
+struct Painting {
+    HWND field;
+    Ink ink;
+    uint32_t background; // 0x00RRGGBB
+};
+
+// Whether the field on the screen is mostly its background, with text in the
+// ink and in no other.
+bool ShowsPainting(void *context) {
+    const Painting *want = (const Painting *)context;
+    int width, height, inks[4] = {}, background = 0;
+    for (uint32_t pixel : ScreenPixels(want->field, &width, &height)) {
+        inks[InkOf(pixel)]++;
+        background += pixel == want->background;
+    }
+    int text = inks[kDark] + inks[kRed] + inks[kGreen];
+    int inked = want->ink == kNone ? 0 : inks[want->ink];
+    return background > width * height / 2 && text == inked && (want->ink == kNone || text > 30);
+}
+
+// The digest in lower case is typed, then pasted over by references that
+// differ from it only in their last or only in their first digit.
 TEST_F(Program, DigestIsPaintedGreenOnAMatchRedOnAMismatch) {
     const std::string bytes = TestBytes(4096, 3);
     std::wstring digest = PlatformMd5(bytes);
     CharLowerW(&digest[0]);
-    const std::wstring wrong = digest.substr(0, 31) + (digest[31] == L'0' ? L"1" : L"0");
-    ASSERT_TRUE(PutOnClipboard(wrong));
+    std::wstring lastOff = digest, firstOff = digest;
+    lastOff[31] = digest[31] == L'0' ? L'1' : L'0';
+    firstOff[0] = digest[0] == L'0' ? L'1' : L'0';
     Start(L"\"" + WriteScratchFile(L"checked.iso", bytes) + L"\"");
     // The platform's read-only background, white once there is a reference.
-    const COLORREF plain = GetSysColor(COLOR_BTNFACE);
+    const COLORREF face = GetSysColor(COLOR_BTNFACE);
+    const uint32_t plain = RGB(GetBValue(face), GetGValue(face), GetRValue(face)), white = 0xFFFFFF;
+    const std::wstring paste = L"\x16"; // Ctrl+V
     struct Step {
         const char *what;
         int target;        // typed into, or clicked without keys; 0: nothing
-        std::wstring keys; // \x16: Ctrl+V
+        std::wstring keys; // what paste keys paste: the reference
         int field;
-        COLORREF glyphs, background;
+        Ink ink;
+        uint32_t background;
         std::wstring reference;
     } steps[] = {
-        {"no reference", 0, L"", IDC_RESULT, kBlack, plain, L""},
-        {"one digit short", IDC_REFERENCE, digest.substr(0, 31), IDC_RESULT, kRed, kWhite,
+        {"no reference", 0, L"", IDC_RESULT, kDark, plain, L""},
+        {"one digit short", IDC_REFERENCE, digest.substr(0, 31), IDC_RESULT, kRed, white,
          digest.substr(0, 31)},
-        {"equal but for case", IDC_REFERENCE, digest.substr(31), IDC_RESULT, kGreen, kWhite,
-         digest},
-        {"the reference itself", 0, L"", IDC_REFERENCE, kGreen, kWhite, digest},
-        {"pasted one digit off", IDC_REFERENCE, std::wstring(32, L'\b') + L"\x16", IDC_RESULT, kRed,
-         kWhite, wrong},
-        {"Clear", IDC_CLEAR, L"", IDC_RESULT, plain, plain, L""},
-        {"new text", IDC_INPUT, L"a", IDC_RESULT, kBlack, plain, L""},
+        {"equal but for case", IDC_REFERENCE, digest.substr(31), IDC_RESULT, kGreen, white, digest},
+        {"the reference itself", 0, L"", IDC_REFERENCE, kGreen, white, digest},
+        {"pasted, last digit off", IDC_REFERENCE, paste, IDC_RESULT, kRed, white, lastOff},
+        {"pasted, equal", IDC_REFERENCE, paste, IDC_RESULT, kGreen, white, digest},
+        {"pasted, first digit off", IDC_REFERENCE, paste, IDC_RESULT, kRed, white, firstOff},
+        {"Clear", IDC_CLEAR, L"", IDC_RESULT, kNone, plain, L""},
+        {"new text", IDC_INPUT, L"a", IDC_RESULT, kDark, plain, L""},
     };
+    // Each step builds on the one before: the first wrong one ends the test.
     for (const Step &step : steps) {
+        // All selected and pasted over in one change: the screen never shows
+        // a reference between the old and the new.
+        if (step.keys == paste) {
+            PutOnClipboard(step.reference);
+            SendMessageW(Item(step.target), EM_SETSEL, 0, -1);
+        }
         for (wchar_t c : step.keys)
             SendMessageW(Item(step.target), WM_CHAR, c, 1);
         if (step.target && step.keys.empty())
             SendMessageW(Item(step.target), BM_CLICK, 0, 0);
-        EXPECT_TRUE(PaintedIn(Item(step.field), step.glyphs, step.background)) << step.what;
-        EXPECT_EQ(Text(IDC_REFERENCE), step.reference) << step.what;
+        Painting painting = {Item(step.field), step.ink, step.background};
+        ASSERT_TRUE(WaitFor(ShowsPainting, &painting)) << step.what;
+        ASSERT_EQ(ItemText(dialog, IDC_REFERENCE), step.reference) << step.what;
     }
     SendMessageW(Item(IDOK), BM_CLICK, 0, 0);
     EXPECT_EQ(ExitCode(), 0);

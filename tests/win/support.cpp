@@ -2,6 +2,34 @@
 
 #include <wincrypt.h>
 
+#include <stdexcept>
+
+#include "resource.h"
+
+void Require(bool ok, const char *what) {
+    if (!ok)
+        throw std::runtime_error(std::string(what) + " (error " + std::to_string(GetLastError()) +
+                                 ")");
+}
+
+bool WaitFor(bool (*done)(void *), void *context) {
+    for (DWORD start = GetTickCount();; Sleep(20)) {
+        RunMessages();
+        if (done(context))
+            return true;
+        if (GetTickCount() - start > kPatience)
+            return false;
+    }
+}
+
+HWND CreateResultHolder() {
+    HWND holder = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, NULL, NULL, NULL, NULL);
+    Require(CreateWindowExW(0, L"EDIT", L"", WS_CHILD, 0, 0, 0, 0, holder, (HMENU)IDC_RESULT, NULL,
+                            NULL) != NULL,
+            "the result holder was not made");
+    return holder;
+}
+
 std::wstring PlatformMd5(const std::string &bytes) {
     HCRYPTPROV provider = 0;
     HCRYPTHASH hash = 0;
@@ -71,8 +99,11 @@ std::wstring WriteScratchFile(const std::wstring &name, const std::string &bytes
     HANDLE file =
         CreateFileW((L"\\\\?\\" + path).c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
     DWORD written = 0;
-    WriteFile(file, bytes.data(), (DWORD)bytes.size(), &written, NULL);
+    bool ok = file != INVALID_HANDLE_VALUE &&
+              WriteFile(file, bytes.data(), (DWORD)bytes.size(), &written, NULL) &&
+              written == bytes.size();
     CloseHandle(file);
+    Require(ok, "a scratch file was not written");
     return path;
 }
 
@@ -106,15 +137,32 @@ std::string ClipboardText() {
     return copy;
 }
 
-bool PutOnClipboard(const std::wstring &text) {
+void PutOnClipboard(const std::wstring &text) {
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
     memcpy(GlobalLock(block), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
     GlobalUnlock(block);
-    if (!OpenTestClipboard())
-        return false;
-    bool put = EmptyClipboard() && SetClipboardData(CF_UNICODETEXT, block) != NULL;
+    bool put = OpenTestClipboard() && EmptyClipboard() && SetClipboardData(CF_UNICODETEXT, block);
     CloseClipboard();
-    return put;
+    Require(put, "the text was not put on the clipboard");
+}
+
+std::vector<uint32_t> ScreenPixels(HWND window, int *width, int *height) {
+    RECT area;
+    GetClientRect(window, &area);
+    MapWindowPoints(window, NULL, (POINT *)&area, 2);
+    *width = area.right - area.left, *height = area.bottom - area.top;
+    std::vector<uint32_t> pixels(*width * *height);
+    BITMAPINFO format = {{sizeof(BITMAPINFOHEADER), *width, -*height, 1, 32}};
+    HDC screen = GetDC(NULL), memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, *width, *height);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, *width, *height, screen, area.left, area.top, SRCCOPY);
+    SelectObject(memory, old);
+    GetDIBits(memory, bitmap, 0, *height, pixels.data(), &format, DIB_RGB_COLORS);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(NULL, screen);
+    return pixels;
 }
 
 void *Redirect(void **slot, void *replacement) {
@@ -125,44 +173,18 @@ void *Redirect(void **slot, void *replacement) {
     return held;
 }
 
-void PressKey(HWND dialog, WPARAM key, bool alt) {
-    PostMessageW(GetFocus(), alt ? WM_SYSCHAR : WM_KEYDOWN, key, alt ? 1 << 29 : 1);
-    for (DWORD end = GetTickCount() + 200; (int)(end - GetTickCount()) > 0; Sleep(10)) {
-        MSG message;
-        while (PeekMessageW(&message, NULL, 0, 0, PM_REMOVE)) {
-            if (!IsDialogMessageW(dialog, &message)) {
-                TranslateMessage(&message);
-                DispatchMessageW(&message);
-            }
+void RunMessages() {
+    MSG message;
+    while (PeekMessageW(&message, NULL, 0, 0, PM_REMOVE)) {
+        HWND root = message.hwnd ? GetAncestor(message.hwnd, GA_ROOT) : NULL;
+        if (root == NULL || !IsDialogMessageW(root, &message)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
         }
     }
 }
 
-namespace {
-
-struct {
-    HWND owner;
-    bool (*drive)(HWND, void *);
-    void *context;
-    UINT_PTR timer;
-} g_driver;
-
-BOOL CALLBACK DriveIfOwnedBox(HWND window, LPARAM) {
-    if (GetWindow(window, GW_OWNER) != g_driver.owner || !IsWindowVisible(window))
-        return TRUE;
-    if (g_driver.drive(window, g_driver.context))
-        StopDriving();
-    return FALSE;
+void PressKey(WPARAM key, bool alt) {
+    PostMessageW(GetFocus(), alt ? WM_SYSCHAR : WM_KEYDOWN, key, alt ? 1 << 29 : 1);
+    RunMessages();
 }
-
-void CALLBACK DriveModalBoxNow(HWND, UINT, UINT_PTR, DWORD) {
-    EnumThreadWindows(GetCurrentThreadId(), DriveIfOwnedBox, 0);
-}
-
-} // namespace
-
-void DriveModalBox(HWND owner, bool (*drive)(HWND, void *), void *context) {
-    g_driver = {owner, drive, context, SetTimer(NULL, 0, 100, DriveModalBoxNow)};
-}
-
-void StopDriving() { KillTimer(NULL, g_driver.timer); }

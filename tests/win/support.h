@@ -1,14 +1,24 @@
-// Helpers of the tests under Wine: the reference MD5, files, clipboard, keys.
+// Helpers of the tests under Wine: the reference MD5, files, clipboard, screen, keys.
 #pragma once
 
 #include <windows.h>
 
 #include <stdint.h>
 #include <string>
+#include <vector>
 
 const DWORD kMiB = 1024 * 1024;
-const COLORREF kBlack = RGB(0, 0, 0), kWhite = RGB(255, 255, 255);
-const COLORREF kGreen = RGB(0, 128, 0), kRed = RGB(255, 0, 0); // the digest's colours
+
+// The one patience of every wait: a window under an emulated processor starts
+// in seconds. CTest's time limits are counted in it (CMakeLists.txt).
+const DWORD kPatience = KESTRUM_TEST_PATIENCE_MS;
+
+// Runs this thread's messages until done(context) holds; false when it still
+// does not after kPatience.
+bool WaitFor(bool (*done)(void *context), void *context);
+
+// Stops the test, saying what failed and the platform's last error, unless ok.
+void Require(bool ok, const char *what);
 
 std::wstring PlatformMd5(const std::string &bytes); // CryptoAPI's, in uppercase digits
 std::string Narrow(const std::wstring &text);       // in the system code page
@@ -17,14 +27,20 @@ std::wstring ScratchPath(const std::wstring &name); // in a folder of this proce
 std::wstring WriteScratchFile(const std::wstring &name, const std::string &bytes);
 std::wstring ItemText(HWND window, int item);
 std::string ClipboardText(); // "(none)" without text, "" when it cannot be opened
-bool PutOnClipboard(const std::wstring &text);
+void PutOnClipboard(const std::wstring &text);
+
+// The window's client area as the screen shows it, row by row, 0x00RRGGBB.
+std::vector<uint32_t> ScreenPixels(HWND window, int *width, int *height);
+
+// A hidden window whose child IDC_RESULT is an edit control, as the dialog's.
+HWND CreateResultHolder();
 
 // Points an import slot (__imp_Name) at replacement; returns what it held.
 void *Redirect(void **slot, void *replacement);
 
-// Posts the key to the focus and runs the dialog's loop as a modal loop does.
-void PressKey(HWND dialog, WPARAM key, bool alt = false);
+// Runs the messages waiting for this thread, keys through their window's
+// dialog handling as a modal loop does.
+void RunMessages();
 
-// Calls drive every 100 ms from inside the modal loop of a box owner owns.
-void DriveModalBox(HWND owner, bool (*drive)(HWND box, void *context), void *context);
-void StopDriving();
+// Posts the key to the focus and runs the messages it brings.
+void PressKey(WPARAM key, bool alt = false);
