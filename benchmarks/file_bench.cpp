@@ -1,6 +1,6 @@
 // Times the program's file job on one file, for scripts/bench-file; not part
 // of the product. DigestFile runs as the main dialog runs it, showing its
-// result in an edit control, here the tests' hidden one.
+// result in an edit control, here the child of a hidden window.
 //   file_bench FILE [RUNS]
 // prints one line per run, "run N: SECONDS s MB/s DIGEST", then the best, and
 // the time the same reads take without hashing.
@@ -10,12 +10,21 @@
 #include <stdlib.h>
 
 #include "digest_jobs.h"
-#include "resource.h"
-#include "support.h"
 
 namespace {
 
+const int kResultItem = 100;
 const int kResultLength = 1024;
+
+HWND CreateResultHolder() {
+    HINSTANCE instance = GetModuleHandleW(NULL);
+    HWND window =
+        CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, NULL, NULL, instance, NULL);
+    if (window != NULL)
+        CreateWindowExW(0, L"EDIT", L"", WS_CHILD, 0, 0, 0, 0, window, (HMENU)(INT_PTR)kResultItem,
+                        instance, NULL);
+    return window;
+}
 
 double FileBytes(const wchar_t *path) {
     WIN32_FILE_ATTRIBUTE_DATA data;
@@ -54,9 +63,9 @@ double TimeReadsAlone(const wchar_t *path) {
 double TimeOneRun(const wchar_t *path, HWND holder, wchar_t *text) {
     LARGE_INTEGER start, end;
     QueryPerformanceCounter(&start);
-    DigestFile(path, holder, IDC_RESULT);
+    DigestFile(path, holder, kResultItem);
     QueryPerformanceCounter(&end);
-    GetDlgItemTextW(holder, IDC_RESULT, text, kResultLength);
+    GetDlgItemTextW(holder, kResultItem, text, kResultLength);
     return Seconds(start, end);
 }
 
@@ -69,11 +78,11 @@ int wmain(int argc, wchar_t **argv) {
     }
     const double bytes = FileBytes(argv[1]);
     const int runs = argc == 3 ? _wtoi(argv[2]) : 1;
-    if (bytes < 0 || runs < 1) {
-        fprintf(stderr, "file_bench: cannot read the file's size\n");
+    HWND holder = CreateResultHolder();
+    if (bytes < 0 || runs < 1 || holder == NULL) {
+        fprintf(stderr, "file_bench: cannot read the file's size or make the window\n");
         return 2;
     }
-    HWND holder = CreateResultHolder();
     double best = 0;
     wchar_t text[kResultLength];
     for (int run = 1; run <= runs; run++) {

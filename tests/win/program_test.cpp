@@ -82,8 +82,8 @@ TEST_F(Program, TakesItsFirstArgumentAndExitsWithZeroHoweverClosed) {
 // background and the edges between.
 enum Ink { kNone, kDark, kRed, kGreen };
 
-Ink InkOf(uint32_t pixel) {
-    int red = pixel >> 16 & 255, green = pixel >> 8 & 255, blue = pixel & 255;
+Ink InkOf(COLORREF pixel) {
+    int red = GetRValue(pixel), green = GetGValue(pixel), blue = GetBValue(pixel);
     if (red >= 160 && green < 90 && blue < 90)
         return kRed;
     if (green >= 90 && red < 60 && blue < 60)
@@ -94,7 +94,7 @@ Ink InkOf(uint32_t pixel) {
 struct Painting {
     HWND field;
     Ink ink;
-    uint32_t background; // 0x00RRGGBB
+    COLORREF background;
 };
 
 // Whether the field on the screen is mostly its background, with text in the
@@ -102,7 +102,7 @@ struct Painting {
 bool ShowsPainting(void *context) {
     const Painting *want = (const Painting *)context;
     int width, height, inks[4] = {}, background = 0;
-    for (uint32_t pixel : ScreenPixels(want->field, &width, &height)) {
+    for (COLORREF pixel : ScreenPixels(want->field, &width, &height)) {
         inks[InkOf(pixel)]++;
         background += pixel == want->background;
     }
@@ -122,8 +122,7 @@ TEST_F(Program, DigestIsPaintedGreenOnAMatchRedOnAMismatch) {
     firstOff[0] = digest[0] == L'0' ? L'1' : L'0';
     Start(L"\"" + WriteScratchFile(L"checked.iso", bytes) + L"\"");
     // The platform's read-only background, white once there is a reference.
-    const COLORREF face = GetSysColor(COLOR_BTNFACE);
-    const uint32_t plain = RGB(GetBValue(face), GetGValue(face), GetRValue(face)), white = 0xFFFFFF;
+    const COLORREF plain = GetSysColor(COLOR_BTNFACE), white = RGB(255, 255, 255);
     const std::wstring paste = L"\x16"; // Ctrl+V
     struct Step {
         const char *what;
@@ -131,7 +130,7 @@ TEST_F(Program, DigestIsPaintedGreenOnAMatchRedOnAMismatch) {
         std::wstring keys; // what paste keys paste: the reference
         int field;
         Ink ink;
-        uint32_t background;
+        COLORREF background;
         std::wstring reference;
     } steps[] = {
         {"no reference", 0, L"", IDC_RESULT, kDark, plain, L""},

@@ -4,8 +4,6 @@
 
 #include <stdexcept>
 
-#include "resource.h"
-
 void Require(bool ok, const char *what) {
     if (!ok)
         throw std::runtime_error(std::string(what) + " (error " + std::to_string(GetLastError()) +
@@ -20,14 +18,6 @@ bool WaitFor(bool (*done)(void *), void *context) {
         if (GetTickCount() - start > kPatience)
             return false;
     }
-}
-
-HWND CreateResultHolder() {
-    HWND holder = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, NULL, NULL, NULL, NULL);
-    Require(CreateWindowExW(0, L"EDIT", L"", WS_CHILD, 0, 0, 0, 0, holder, (HMENU)IDC_RESULT, NULL,
-                            NULL) != NULL,
-            "the result holder was not made");
-    return holder;
 }
 
 std::wstring PlatformMd5(const std::string &bytes) {
@@ -146,21 +136,16 @@ void PutOnClipboard(const std::wstring &text) {
     Require(put, "the text was not put on the clipboard");
 }
 
-std::vector<uint32_t> ScreenPixels(HWND window, int *width, int *height) {
+std::vector<COLORREF> ScreenPixels(HWND window, int *width, int *height) {
     RECT area;
     GetClientRect(window, &area);
     MapWindowPoints(window, NULL, (POINT *)&area, 2);
     *width = area.right - area.left, *height = area.bottom - area.top;
-    std::vector<uint32_t> pixels(*width * *height);
-    BITMAPINFO format = {{sizeof(BITMAPINFOHEADER), *width, -*height, 1, 32}};
-    HDC screen = GetDC(NULL), memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, *width, *height);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, *width, *height, screen, area.left, area.top, SRCCOPY);
-    SelectObject(memory, old);
-    GetDIBits(memory, bitmap, 0, *height, pixels.data(), &format, DIB_RGB_COLORS);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
+    std::vector<COLORREF> pixels;
+    HDC screen = GetDC(NULL);
+    for (int y = area.top; y < area.bottom; y++)
+        for (int x = area.left; x < area.right; x++)
+            pixels.push_back(GetPixel(screen, x, y));
     ReleaseDC(NULL, screen);
     return pixels;
 }

@@ -29,11 +29,8 @@ std::wstring ItemText(HWND window, int item);
 std::string ClipboardText(); // "(none)" without text, "" when it cannot be opened
 void PutOnClipboard(const std::wstring &text);
 
-// The window's client area as the screen shows it, row by row, 0x00RRGGBB.
-std::vector<uint32_t> ScreenPixels(HWND window, int *width, int *height);
-
-// A hidden window whose child IDC_RESULT is an edit control, as the dialog's.
-HWND CreateResultHolder();
+// The window's client area as the screen shows it, row by row.
+std::vector<COLORREF> ScreenPixels(HWND window, int *width, int *height);
 
 // Points an import slot (__imp_Name) at replacement; returns what it held.
 void *Redirect(void **slot, void *replacement);
