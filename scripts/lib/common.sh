@@ -31,6 +31,9 @@ start_display() {
   export DISPLAY
 }
 
+# Uses the display $DISPLAY names, or else starts a virtual one.
+use_display() { [ -n "${DISPLAY:-}" ] || start_display "or set DISPLAY to a display of your own"; }
+
 # Stops the Wine server of the prefix DIR, with its programs, if one runs.
 stop_wine() { WINEPREFIX=$1 /usr/lib/wine/wineserver -k 2>/dev/null || true; }
 

@@ -19,9 +19,15 @@ ASCENT, DESCENT = 10, 2  # of the 12-pixel line
 FACE = 'WenQuanYi Zen Hei Sharp'
 
 source, family, out = sys.argv[1:]
-index = [f['name'].getDebugName(1) for f in TTCollection(source, lazy=True).fonts].index(FACE)
-font = TTCollection(source, lazy=True).fonts[index]  # written out
-bitmaps = TTCollection(source, lazy=True).fonts[index]  # only read: the bitmaps are written as found
+
+
+def sharp():
+    """A copy of the face of its own, read from the collection."""
+    return next(f for f in TTCollection(source, lazy=True).fonts if f['name'].getDebugName(1) == FACE)
+
+
+font = sharp()  # written out
+bitmaps = sharp()  # only read: the bitmaps are written as found
 upem = font['head'].unitsPerEm
 
 

@@ -121,14 +121,31 @@ TEST_F(MainDialog, WhatCannotBeOpenedShowsTheFailureWithThePath) {
     CloseHandle(holder);
 }
 
-// The import the jobs call CreateFileW through, and the path they last handed it.
-extern "C" void *__imp_CreateFileW;
-std::wstring g_handedPath;
+// What the program hands to the platform through its imports: what the
+// platform then does with it is not the program's part.
+extern "C" void *__imp_CreateFileW, *__imp_MessageBoxW, *__imp_ShellExecuteW;
+std::wstring g_request;
 
 HANDLE WINAPI RecordPath(LPCWSTR path, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE) {
-    g_handedPath = path;
+    g_request = path;
     SetLastError(ERROR_FILE_NOT_FOUND);
     return INVALID_HANDLE_VALUE;
+}
+
+void RecordCall(HWND owner, LPCWSTR first, LPCWSTR second, UINT number) {
+    g_request = std::to_wstring((UINT_PTR)owner) + L"|" + first + L"|" + second + L"|" +
+                std::to_wstring(number);
+}
+
+int WINAPI RecordBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
+    RecordCall(owner, caption, text, type);
+    return IDOK;
+}
+
+HINSTANCE WINAPI RecordShellRequest(HWND owner, LPCWSTR verb, LPCWSTR file, LPCWSTR, LPCWSTR,
+                                    INT show) {
+    RecordCall(owner, verb, file, show);
+    return (HINSTANCE)33; // above 32: done
 }
 
 // Windows, unlike Wine, opens a path of MAX_PATH characters or more only in the
@@ -148,7 +165,7 @@ TEST_F(MainDialog, PathsOfMaxPathOrMoreAreHandedOverInTheLongForm) {
     };
     for (const auto &c : cases) {
         Shown(c[0]);
-        EXPECT_EQ(g_handedPath, c[1].empty() ? c[0] : c[1]) << Narrow(c[0].substr(0, 40));
+        EXPECT_EQ(g_request, c[1].empty() ? c[0] : c[1]) << Narrow(c[0].substr(0, 40));
     }
     Redirect(&__imp_CreateFileW, platform);
 }
@@ -183,45 +200,27 @@ HDROP MakeDrop(const std::vector<std::wstring> &paths) {
     return (HDROP)drop;
 }
 
-// What the program hands to the platform's message box and shell, through
-// their imports: what the platform then does is not the program's part.
-extern "C" void *__imp_MessageBoxW, *__imp_ShellExecuteW;
-std::wstring g_request;
-
-int WINAPI RecordBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
-    g_request = std::to_wstring((UINT_PTR)owner) + L"|" + caption + L"|" + text + L"|" +
-                std::to_wstring(type);
-    return IDOK;
-}
-
-HINSTANCE WINAPI RecordShellRequest(HWND owner, LPCWSTR verb, LPCWSTR file, LPCWSTR, LPCWSTR,
-                                    INT show) {
-    RecordBox(owner, file, verb, show);
-    return (HINSTANCE)33; // above 32: done
-}
-
 TEST_F(MainDialog, OneDroppedFileIsDigestedAndSeveralAreRefused) {
     const std::string bytes = TestBytes(3000, 1);
     const std::wstring file = WriteScratchFile(L"dropped.txt", bytes);
     const std::wstring missing = ScratchPath(std::wstring(700, L'm'));
     const std::wstring warning =
         std::to_wstring((UINT_PTR)dialog) + L"|警告|一次只能计算一个文件的MD5值。|0"; // MB_OK
-    const std::wstring cases[][3] = {
-        {file + L"|" + missing, L"kept|kept|kept", warning},
-        {missing, missing + L"|无法打开文件: " + missing + L".|kept", L""},
-        {file, file + L"|" + PlatformMd5(bytes) + L"|kept", L""},
+    struct Case {
+        std::vector<std::wstring> paths;
+        std::wstring fields, warning;
+    } cases[] = {
+        {{file, missing}, L"kept|kept|kept", warning},
+        {{missing}, missing + L"|无法打开文件: " + missing + L".|kept", L""},
+        {{file}, file + L"|" + PlatformMd5(bytes) + L"|kept", L""},
     };
     void *box = Redirect(&__imp_MessageBoxW, (void *)RecordBox);
-    for (const auto &c : cases) {
+    for (const Case &c : cases) {
         Fill(L"kept");
         ShowWindow(dialog, SW_MINIMIZE);
         g_request.clear();
-        size_t bar = c[0].find(L'|');
-        std::vector<std::wstring> paths = {c[0].substr(0, bar)};
-        if (bar != std::wstring::npos)
-            paths.push_back(c[0].substr(bar + 1));
-        SendMessageW(dialog, WM_DROPFILES, (WPARAM)MakeDrop(paths), 0);
-        EXPECT_EQ(Fields() + L"/" + g_request, c[1] + L"/" + c[2]);
+        SendMessageW(dialog, WM_DROPFILES, (WPARAM)MakeDrop(c.paths), 0);
+        EXPECT_EQ(Fields() + L"/" + g_request, c.fields + L"/" + c.warning);
         EXPECT_FALSE(IsIconic(dialog)) << "a drop restores the window";
     }
     Redirect(&__imp_MessageBoxW, box);
@@ -330,10 +329,7 @@ bool ReadDigits(void *context) {
     Drawn *drawn = (Drawn *)context;
     int width, height;
     std::vector<COLORREF> pixels = ScreenPixels(drawn->field, &width, &height);
-    auto dark = [&](int x, int y) {
-        COLORREF p = pixels[y * width + x];
-        return GetRValue(p) + GetGValue(p) + GetBValue(p) < 3 * 128;
-    };
+    auto dark = [&](int x, int y) { return InkOf(pixels[y * width + x]) == kDark; };
     for (int i = 0; i < 16; i++) {
         int from = LOWORD(SendMessageW(drawn->field, EM_POSFROMCHAR, i, 0));
         int to = std::min<int>(width, LOWORD(SendMessageW(drawn->field, EM_POSFROMCHAR, i + 1, 0)));

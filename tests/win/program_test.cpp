@@ -78,19 +78,6 @@ TEST_F(Program, TakesItsFirstArgumentAndExitsWithZeroHoweverClosed) {
     }
 }
 
-// What a user tells a pixel of text to be, whatever its exact shade; none: the
-// background and the edges between.
-enum Ink { kNone, kDark, kRed, kGreen };
-
-Ink InkOf(COLORREF pixel) {
-    int red = GetRValue(pixel), green = GetGValue(pixel), blue = GetBValue(pixel);
-    if (red >= 160 && green < 90 && blue < 90)
-        return kRed;
-    if (green >= 90 && red < 60 && blue < 60)
-        return kGreen;
-    return red < 100 && green < 100 && blue < 100 ? kDark : kNone;
-}
-
 struct Painting {
     HWND field;
     Ink ink;

@@ -150,6 +150,15 @@ std::vector<COLORREF> ScreenPixels(HWND window, int *width, int *height) {
     return pixels;
 }
 
+Ink InkOf(COLORREF pixel) {
+    int red = GetRValue(pixel), green = GetGValue(pixel), blue = GetBValue(pixel);
+    if (red >= 160 && green < 90 && blue < 90)
+        return kRed;
+    if (green >= 90 && red < 60 && blue < 60)
+        return kGreen;
+    return red < 100 && green < 100 && blue < 100 ? kDark : kNone;
+}
+
 void *Redirect(void **slot, void *replacement) {
     DWORD protection;
     VirtualProtect(slot, sizeof(void *), PAGE_READWRITE, &protection);

@@ -32,6 +32,11 @@ void PutOnClipboard(const std::wstring &text);
 // The window's client area as the screen shows it, row by row.
 std::vector<COLORREF> ScreenPixels(HWND window, int *width, int *height);
 
+// What a user tells a pixel of text to be, whatever its exact shade; none: the
+// background and the edges between.
+enum Ink { kNone, kDark, kRed, kGreen };
+Ink InkOf(COLORREF pixel);
+
 // Points an import slot (__imp_Name) at replacement; returns what it held.
 void *Redirect(void **slot, void *replacement);
 
