@@ -3,7 +3,10 @@
 
 #include <windows.h>
 
+#include <bcrypt.h>
 #include <stdint.h>
+
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -13,36 +16,188 @@ const DWORD kMiB = 1024 * 1024;
 // in seconds. CTest's time limits are counted in it (CMakeLists.txt).
 const DWORD kPatience = KESTRUM_TEST_PATIENCE_MS;
 
+// Stops the test, saying what failed and the platform's last error, unless ok.
+inline void Require(bool ok, const char *what) {
+    if (!ok)
+        throw std::runtime_error(std::string(what) + " (error " + std::to_string(GetLastError()) +
+                                 ")");
+}
+
+// Runs the messages waiting for this thread, keys through their window's
+// dialog handling as a modal loop does.
+inline void RunMessages() {
+    MSG message;
+    while (PeekMessageW(&message, NULL, 0, 0, PM_REMOVE)) {
+        HWND root = message.hwnd ? GetAncestor(message.hwnd, GA_ROOT) : NULL;
+        if (root == NULL || !IsDialogMessageW(root, &message)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+}
+
 // Runs this thread's messages until done(context) holds; false when it still
 // does not after kPatience.
-bool WaitFor(bool (*done)(void *context), void *context);
+inline bool WaitFor(bool (*done)(void *context), void *context) {
+    for (DWORD start = GetTickCount();; Sleep(20)) {
+        RunMessages();
+        if (done(context))
+            return true;
+        if (GetTickCount() - start > kPatience)
+            return false;
+    }
+}
 
-// Stops the test, saying what failed and the platform's last error, unless ok.
-void Require(bool ok, const char *what);
+// Posts the key to the focus and runs the messages it brings.
+inline void PressKey(WPARAM key, bool alt = false) {
+    PostMessageW(GetFocus(), alt ? WM_SYSCHAR : WM_KEYDOWN, key, alt ? 1 << 29 : 1);
+    RunMessages();
+}
 
-std::wstring PlatformMd5(const std::string &bytes); // CryptoAPI's, in uppercase digits
-std::string Narrow(const std::wstring &text);       // in the system code page
-std::string TestBytes(size_t length, uint32_t seed);
-std::wstring ScratchPath(const std::wstring &name); // in a folder of this process's own
-std::wstring WriteScratchFile(const std::wstring &name, const std::string &bytes);
-std::wstring ItemText(HWND window, int item);
-std::string ClipboardText(); // "(none)" without text, "" when it cannot be opened
-void PutOnClipboard(const std::wstring &text);
+// The platform's one-call hash and its MD5 pseudo-handle (0x21), which the
+// program's Windows 7 headers leave out.
+extern "C" NTSTATUS WINAPI BCryptHash(BCRYPT_ALG_HANDLE, PUCHAR, ULONG, PUCHAR, ULONG, PUCHAR,
+                                      ULONG);
+
+// The platform's MD5, in uppercase digits.
+inline std::wstring PlatformMd5(const std::string &bytes) {
+    BYTE digest[16];
+    Require(BCryptHash((BCRYPT_ALG_HANDLE)0x21, NULL, 0, (PUCHAR)bytes.data(),
+                       (ULONG)bytes.size(), digest, 16) == 0,
+            "the platform's MD5 failed");
+    wchar_t text[33];
+    for (int i = 0; i < 16; i++)
+        wsprintfW(text + 2 * i, L"%02X", digest[i]);
+    return text;
+}
+
+// In the system code page.
+inline std::string Narrow(const std::wstring &text) {
+    std::string narrow(text.size() * 2, '\0');
+    narrow.resize(WideCharToMultiByte(CP_ACP, 0, text.data(), (int)text.size(), &narrow[0],
+                                      (int)narrow.size(), NULL, NULL));
+    return narrow;
+}
+
+inline std::string TestBytes(size_t length, uint32_t seed) {
+    std::string bytes(length, '\0');
+    for (char &b : bytes)
+        b = (char)((seed = seed * 1103515245u + 12345u) >> 16);
+    return bytes;
+}
+
+// Wine hands out small process ids again, so a folder named by one could be
+// an earlier run's: this one takes a name no file or folder has.
+struct ScratchFolder {
+    wchar_t path[MAX_PATH];
+    ScratchFolder() {
+        wchar_t temp[MAX_PATH];
+        GetTempPathW(MAX_PATH, temp);
+        GetTempFileNameW(temp, L"kes", 0, path);
+        DeleteFileW(path);
+        CreateDirectoryW(path, NULL);
+    }
+    // The file dialog makes the chosen file's folder current, which pins it.
+    ~ScratchFolder() {
+        SetCurrentDirectoryW(L"C:\\");
+        const std::wstring folder = L"\\\\?\\" + std::wstring(path);
+        WIN32_FIND_DATAW found;
+        HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+        for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &found))
+            DeleteFileW((folder + L"\\" + found.cFileName).c_str());
+        FindClose(search);
+        RemoveDirectoryW(folder.c_str());
+    }
+};
+
+// In a folder of this process's own.
+inline std::wstring ScratchPath(const std::wstring &name) {
+    static ScratchFolder folder;
+    return folder.path + (L"\\" + name);
+}
+
+inline std::wstring WriteScratchFile(const std::wstring &name, const std::string &bytes) {
+    std::wstring path = ScratchPath(name);
+    HANDLE file =
+        CreateFileW((L"\\\\?\\" + path).c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    DWORD written = 0;
+    bool ok = file != INVALID_HANDLE_VALUE &&
+              WriteFile(file, bytes.data(), (DWORD)bytes.size(), &written, NULL) &&
+              written == bytes.size();
+    CloseHandle(file);
+    Require(ok, "a scratch file was not written");
+    return path;
+}
+
+inline std::wstring ItemText(HWND window, int item) {
+    wchar_t text[65536] = {};
+    GetDlgItemTextW(window, item, text, 65536);
+    return text;
+}
+
+// For a window of this process: opened for none, the clipboard is emptied
+// without an owner, and the platform then refuses new data.
+inline bool OpenTestClipboard() {
+    static HWND owner =
+        CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, NULL, NULL, NULL);
+    return OpenClipboard(owner);
+}
+
+// "(none)" without text, "" when the clipboard cannot be opened.
+inline std::string ClipboardText() {
+    if (!OpenTestClipboard())
+        return "";
+    HANDLE data = GetClipboardData(CF_TEXT);
+    const char *text = data ? (const char *)GlobalLock(data) : NULL;
+    std::string copy = text ? text : "(none)";
+    if (text)
+        GlobalUnlock(data);
+    CloseClipboard();
+    return copy;
+}
+
+inline void PutOnClipboard(const std::wstring &text) {
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+    memcpy(GlobalLock(block), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+    GlobalUnlock(block);
+    bool put = OpenTestClipboard() && EmptyClipboard() && SetClipboardData(CF_UNICODETEXT, block);
+    CloseClipboard();
+    Require(put, "the text was not put on the clipboard");
+}
 
 // The window's client area as the screen shows it, row by row.
-std::vector<COLORREF> ScreenPixels(HWND window, int *width, int *height);
+inline std::vector<COLORREF> ScreenPixels(HWND window, int *width, int *height) {
+    RECT area;
+    GetClientRect(window, &area);
+    MapWindowPoints(window, NULL, (POINT *)&area, 2);
+    *width = area.right - area.left, *height = area.bottom - area.top;
+    std::vector<COLORREF> pixels;
+    HDC screen = GetDC(NULL);
+    for (int y = area.top; y < area.bottom; y++)
+        for (int x = area.left; x < area.right; x++)
+            pixels.push_back(GetPixel(screen, x, y));
+    ReleaseDC(NULL, screen);
+    return pixels;
+}
 
 // What a user tells a pixel of text to be, whatever its exact shade; none: the
 // background and the edges between.
 enum Ink { kNone, kDark, kRed, kGreen };
-Ink InkOf(COLORREF pixel);
+
+inline Ink InkOf(COLORREF pixel) {
+    int red = GetRValue(pixel), green = GetGValue(pixel), blue = GetBValue(pixel);
+    if (red >= 160 && green < 90 && blue < 90)
+        return kRed;
+    if (green >= 90 && red < 60 && blue < 60)
+        return kGreen;
+    return red < 100 && green < 100 && blue < 100 ? kDark : kNone;
+}
 
 // Points an import slot (__imp_Name) at replacement; returns what it held.
-void *Redirect(void **slot, void *replacement);
-
-// Runs the messages waiting for this thread, keys through their window's
-// dialog handling as a modal loop does.
-void RunMessages();
-
-// Posts the key to the focus and runs the messages it brings.
-void PressKey(WPARAM key, bool alt = false);
+inline void *Redirect(void **slot, void *replacement) {
+    DWORD protection;
+    VirtualProtect(slot, sizeof(void *), PAGE_READWRITE, &protection);
+    void *held = *slot;
+    *slot = replacement;
+    return held;
+}
