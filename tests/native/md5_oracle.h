@@ -3,8 +3,6 @@
 
 #include <openssl/evp.h>
 
-#include <stddef.h>
-#include <stdint.h>
 #include <stdio.h>
 #include <string>
 

@@ -7,13 +7,6 @@
 
 namespace {
 
-std::vector<uint8_t> TestBytes(size_t length) {
-    std::vector<uint8_t> bytes(length);
-    for (size_t i = 0; i < length; i++)
-        bytes[i] = (uint8_t)(i * 2654435761u >> 24);
-    return bytes;
-}
-
 TEST(Md5, Rfc1321TestSuite) {
     const char *suite[][2] = {
         {"", "d41d8cd98f00b204e9800998ecf8427e"},
@@ -34,7 +27,9 @@ TEST(Md5, Rfc1321TestSuite) {
 // of over 2^29 bytes and from the low word's wrap between updates.
 TEST(Md5, BitCountCarriesIntoItsHighWord) {
     const size_t huge = ((size_t)1 << 29) + 77;
-    const std::vector<uint8_t> message = TestBytes(huge);
+    std::vector<uint8_t> message(huge);
+    for (size_t i = 0; i < huge; i++)
+        message[i] = (uint8_t)(i * 2654435761u >> 24);
     const std::string expected = OracleMd5(message.data(), huge);
     for (size_t piece : {huge, (size_t)1 << 20})
         EXPECT_EQ(PieceDigest(message.data(), huge, [piece] { return piece; }), expected) << piece;

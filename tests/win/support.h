@@ -62,8 +62,8 @@ extern "C" NTSTATUS WINAPI BCryptHash(BCRYPT_ALG_HANDLE, PUCHAR, ULONG, PUCHAR, 
 // The platform's MD5, in uppercase digits.
 inline std::wstring PlatformMd5(const std::string &bytes) {
     BYTE digest[16];
-    Require(BCryptHash((BCRYPT_ALG_HANDLE)0x21, NULL, 0, (PUCHAR)bytes.data(),
-                       (ULONG)bytes.size(), digest, 16) == 0,
+    Require(BCryptHash((BCRYPT_ALG_HANDLE)0x21, NULL, 0, (PUCHAR)bytes.data(), (ULONG)bytes.size(),
+                       digest, 16) == 0,
             "the platform's MD5 failed");
     wchar_t text[33];
     for (int i = 0; i < 16; i++)
@@ -121,11 +121,11 @@ inline std::wstring WriteScratchFile(const std::wstring &name, const std::string
     HANDLE file =
         CreateFileW((L"\\\\?\\" + path).c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
     DWORD written = 0;
-    bool ok = file != INVALID_HANDLE_VALUE &&
-              WriteFile(file, bytes.data(), (DWORD)bytes.size(), &written, NULL) &&
-              written == bytes.size();
+    Require(file != INVALID_HANDLE_VALUE &&
+                WriteFile(file, bytes.data(), (DWORD)bytes.size(), &written, NULL) &&
+                written == bytes.size(),
+            "a scratch file was not written");
     CloseHandle(file);
-    Require(ok, "a scratch file was not written");
     return path;
 }
 
@@ -143,15 +143,12 @@ inline bool OpenTestClipboard() {
     return OpenClipboard(owner);
 }
 
-// "(none)" without text, "" when the clipboard cannot be opened.
+// "" when the clipboard holds no text or cannot be opened.
 inline std::string ClipboardText() {
-    if (!OpenTestClipboard())
-        return "";
-    HANDLE data = GetClipboardData(CF_TEXT);
-    const char *text = data ? (const char *)GlobalLock(data) : NULL;
-    std::string copy = text ? text : "(none)";
-    if (text)
-        GlobalUnlock(data);
+    std::string copy;
+    HANDLE data = OpenTestClipboard() ? GetClipboardData(CF_TEXT) : NULL;
+    if (const char *text = data ? (const char *)GlobalLock(data) : NULL)
+        copy = text, GlobalUnlock(data);
     CloseClipboard();
     return copy;
 }
