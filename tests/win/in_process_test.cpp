@@ -122,7 +122,8 @@ TEST_F(MainDialog, FileShowsThePlatformDigestOfItsBytesOrWhatFailed) {
 
     // 1 MiB, then a broken pipe: the part read must not be shown as the whole.
     std::wstring pipePath = L"\\\\.\\pipe\\kestrum-" + std::to_wstring(GetCurrentProcessId());
-    HANDLE pipe = CreateNamedPipeW(pipePath.c_str(), PIPE_ACCESS_OUTBOUND, 0, 1, kMiB, kMiB, 0, NULL);
+    HANDLE pipe =
+        CreateNamedPipeW(pipePath.c_str(), PIPE_ACCESS_OUTBOUND, 0, 1, kMiB, kMiB, 0, NULL);
     HANDLE writer = CreateThread(NULL, 0, ServeOneMiBThenBreak, pipe, 0, NULL);
     EXPECT_EQ(Shown(pipePath), L"无法读取文件: " + pipePath + L".");
     WaitForSingleObject(writer, INFINITE);
