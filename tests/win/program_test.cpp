@@ -31,9 +31,10 @@ struct Program : ::testing::Test {
     }
     static bool Ended(void *process) { return WaitForSingleObject(process, 0) == WAIT_OBJECT_0; }
     HWND Item(int id) const { return GetDlgItem(dialog, id); }
-    // The exit code once the program has ended; STILL_ACTIVE (259) if it does not end.
+    // The exit code once the program has ended; STILL_ACTIVE (259) while it runs.
     int ExitCode() {
-        DWORD code = WaitFor(Ended, process.hProcess);
+        WaitFor(Ended, process.hProcess);
+        DWORD code = STILL_ACTIVE;
         GetExitCodeProcess(process.hProcess, &code);
         TearDown();
         return (int)code;

@@ -183,11 +183,10 @@ enum Ink { kNone, kDark, kRed, kGreen };
 
 inline Ink InkOf(COLORREF pixel) {
     int red = GetRValue(pixel), green = GetGValue(pixel), blue = GetBValue(pixel);
-    if (red >= 160 && green < 90 && blue < 90)
-        return kRed;
-    if (green >= 90 && red < 60 && blue < 60)
-        return kGreen;
-    return red < 100 && green < 100 && blue < 100 ? kDark : kNone;
+    return red >= 160 && green < 90 && blue < 90    ? kRed
+           : green >= 90 && red < 60 && blue < 60   ? kGreen
+           : red < 100 && green < 100 && blue < 100 ? kDark
+                                                    : kNone;
 }
 
 // Points an import slot (__imp_Name) at replacement; returns what it held.
