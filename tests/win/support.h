@@ -1,4 +1,4 @@
-// Helpers of the tests under Wine: the reference MD5, files, clipboard, screen, keys.
+// Helpers of the tests under Wine: the reference MD5, files, clipboard, messages, keys.
 #pragma once
 
 #include <windows.h>
@@ -48,18 +48,16 @@ inline bool WaitFor(bool (*done)(void *context), void *context) {
     }
 }
 
-// Posts the key to the focus and runs the messages it brings.
 inline void PressKey(WPARAM key, bool alt = false) {
     PostMessageW(GetFocus(), alt ? WM_SYSCHAR : WM_KEYDOWN, key, alt ? 1 << 29 : 1);
     RunMessages();
 }
 
-// The platform's one-call hash and its MD5 pseudo-handle (0x21), which the
-// program's Windows 7 headers leave out.
+// The platform's MD5 in uppercase digits, through its one-call hash and MD5
+// pseudo-handle (0x21), which the program's Windows 7 headers leave out.
 extern "C" NTSTATUS WINAPI BCryptHash(BCRYPT_ALG_HANDLE, PUCHAR, ULONG, PUCHAR, ULONG, PUCHAR,
                                       ULONG);
 
-// The platform's MD5, in uppercase digits.
 inline std::wstring PlatformMd5(const std::string &bytes) {
     BYTE digest[16];
     Require(BCryptHash((BCRYPT_ALG_HANDLE)0x21, NULL, 0, (PUCHAR)bytes.data(), (ULONG)bytes.size(),
@@ -135,58 +133,17 @@ inline std::wstring ItemText(HWND window, int item) {
     return text;
 }
 
-// For a window of this process: opened for none, the clipboard is emptied
-// without an owner, and the platform then refuses new data.
-inline bool OpenTestClipboard() {
+inline void PutOnClipboard(const std::wstring &text) {
+    // For a window of this process: opened for none, the clipboard is emptied
+    // without an owner, and the platform then refuses new data.
     static HWND owner =
         CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, NULL, NULL, NULL);
-    return OpenClipboard(owner);
-}
-
-// "" when the clipboard holds no text or cannot be opened.
-inline std::string ClipboardText() {
-    std::string copy;
-    HANDLE data = OpenTestClipboard() ? GetClipboardData(CF_TEXT) : NULL;
-    if (const char *text = data ? (const char *)GlobalLock(data) : NULL)
-        copy = text, GlobalUnlock(data);
-    CloseClipboard();
-    return copy;
-}
-
-inline void PutOnClipboard(const std::wstring &text) {
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
     memcpy(GlobalLock(block), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
     GlobalUnlock(block);
-    bool put = OpenTestClipboard() && EmptyClipboard() && SetClipboardData(CF_UNICODETEXT, block);
+    bool put = OpenClipboard(owner) && EmptyClipboard() && SetClipboardData(CF_UNICODETEXT, block);
     CloseClipboard();
     Require(put, "the text was not put on the clipboard");
-}
-
-// The window's client area as the screen shows it, row by row.
-inline std::vector<COLORREF> ScreenPixels(HWND window, int *width, int *height) {
-    RECT area;
-    GetClientRect(window, &area);
-    MapWindowPoints(window, NULL, (POINT *)&area, 2);
-    *width = area.right - area.left, *height = area.bottom - area.top;
-    std::vector<COLORREF> pixels;
-    HDC screen = GetDC(NULL);
-    for (int y = area.top; y < area.bottom; y++)
-        for (int x = area.left; x < area.right; x++)
-            pixels.push_back(GetPixel(screen, x, y));
-    ReleaseDC(NULL, screen);
-    return pixels;
-}
-
-// What a user tells a pixel of text to be, whatever its exact shade; none: the
-// background and the edges between.
-enum Ink { kNone, kDark, kRed, kGreen };
-
-inline Ink InkOf(COLORREF pixel) {
-    int red = GetRValue(pixel), green = GetGValue(pixel), blue = GetBValue(pixel);
-    return red >= 160 && green < 90 && blue < 90    ? kRed
-           : green >= 90 && red < 60 && blue < 60   ? kGreen
-           : red < 100 && green < 100 && blue < 100 ? kDark
-                                                    : kNone;
 }
 
 // Points an import slot (__imp_Name) at replacement; returns what it held.
