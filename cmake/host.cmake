@@ -2,7 +2,6 @@
 # AddressSanitizer and UndefinedBehaviorSanitizer, and its fuzzer.
 option(KESTRUM_SANITIZE "Build with ASan and UBSan" OFF)
 option(KESTRUM_FUZZ "Build the libFuzzer target (clang)" OFF)
-set(KESTRUM_FUZZ_SECONDS 60 CACHE STRING "How long the fuzz test runs")
 
 if(KESTRUM_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)

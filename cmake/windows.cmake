@@ -1,9 +1,10 @@
 # Windows build: the program and its tests, run under Wine.
 enable_language(RC)
 
-# The Windows programs run under Wine, in a prefix inside the build tree.
-set(CMAKE_CROSSCOMPILING_EMULATOR
-    ${CMAKE_SOURCE_DIR}/scripts/wine-run --prefix ${CMAKE_BINARY_DIR}/wineprefix)
+# The Windows programs run under Wine, in one prefix for both builds (as
+# scripts/wine-run and scripts/run take it), so it is made once.
+set(KESTRUM_WINE_PREFIX ${CMAKE_SOURCE_DIR}/build/wineprefix CACHE PATH "The Wine prefix the tests run in")
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/scripts/wine-run --prefix ${KESTRUM_WINE_PREFIX})
 
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
   set(KESTRUM_MANIFEST_ARCH X86)

@@ -48,13 +48,29 @@ font['post'].underlinePosition = -units(DESCENT - 1)
 # Each glyph advances as far as its 12-pixel bitmap was drawn to. A run of
 # glyphs alike in size keeps its metrics in the index, any other glyph beside
 # its bitmap. Glyphs without a 12-pixel bitmap keep their outlines' advances.
+# Larger text (a display scaled to 150 %) is drawn from the outlines: each
+# Latin one is made as much wider or narrower as its advance, so digits and
+# letters keep their spacing instead of crowding or gaping.
+latin = {name for code, name in font.getBestCmap().items() if code < 0x250}
 strike = next(i for i, s in enumerate(bitmaps['EBLC'].strikes) if s.bitmapSizeTable.ppemY == PIXELS)
 glyphs = bitmaps['EBDT'].strikeData[strike]
-hmtx = font['hmtx']
+hmtx, glyf = font['hmtx'], font['glyf']
 for run in bitmaps['EBLC'].strikes[strike].indexSubTables:
     for name in run.names:
         pixels = (run.metrics if hasattr(run, 'metrics') else glyphs[name].metrics).horiAdvance
-        hmtx[name] = (round(pixels * upem / PIXELS), hmtx[name][1])
+        advance, (old_advance, side) = round(pixels * upem / PIXELS), hmtx[name]
+        outline = glyf[name] if name in latin and advance != old_advance else None
+        if outline and old_advance and outline.numberOfContours > 0:
+            outline.coordinates.scale((advance / old_advance, 1))
+            outline.recalcBounds(glyf)
+            side = outline.xMin
+        hmtx[name] = (advance, side)
+
+# Only the 12-pixel bitmaps stay: other sizes (a display scaled to 125 %)
+# are drawn from the outlines, and so measured as the 12-pixel line is.
+strikes, strike_data = font['EBLC'].strikes, font['EBDT'].strikeData
+keep = [i for i, s in enumerate(strikes) if s.bitmapSizeTable.ppemY == PIXELS]
+font['EBLC'].strikes, font['EBDT'].strikeData = [strikes[i] for i in keep], [strike_data[i] for i in keep]
 
 # A family of its own, so the Sharp face Wine finds among the system's fonts
 # is never taken for it; the copyright and licence records stay.
@@ -64,4 +80,7 @@ for platform, encoding, language in ((1, 0, 0), (3, 1, 0x409)):
     for nameID, text in ((1, family), (2, 'Regular'), (3, family), (4, family),
                          (6, family.replace(' ', ''))):
         name.setName(text, nameID, platform, encoding, language)
+# The bounds of the glyphs left as they were are left as found: working them
+# all out again would take most of the time.
+font.recalcBBoxes = False
 font.save(out)
