@@ -61,9 +61,10 @@ for run in bitmaps['EBLC'].strikes[strike].indexSubTables:
         advance, (old_advance, side) = round(pixels * upem / PIXELS), hmtx[name]
         outline = glyf[name] if name in latin and advance != old_advance else None
         if outline and old_advance and outline.numberOfContours > 0:
+            # From the same left edge, which the 12-pixel line is placed by.
             outline.coordinates.scale((advance / old_advance, 1))
+            outline.coordinates.translate((side - side * advance / old_advance, 0))
             outline.recalcBounds(glyf)
-            side = outline.xMin
         hmtx[name] = (advance, side)
 
 # Only the 12-pixel bitmaps stay: other sizes (a display scaled to 125 %)
