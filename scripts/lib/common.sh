@@ -55,16 +55,18 @@ missing_packages() {
 }
 
 # Installs those of the Debian packages given that are missing, saying which;
-# does nothing, and asks for nothing, when none is.
+# does nothing, and asks for nothing, when none is. With APT_FETCH_ONLY=1 it
+# only downloads them into apt's cache, changing nothing installed.
 install_packages() {
-  local missing
+  local missing verb=installing
   mapfile -t missing < <(missing_packages "$@")
   [ ${#missing[@]} -gt 0 ] || return 0
-  echo "${0##*/}: installing ${missing[*]}"
+  [ -z "${APT_FETCH_ONLY:-}" ] || verb=fetching
+  echo "${0##*/}: $verb ${missing[*]}"
   # sudo drops the caller's environment, so env hands apt the variable.
   quietly as_root apt-get -o DPkg::Lock::Timeout=300 update
   quietly as_root env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=300 install -y \
-    --no-install-recommends "${missing[@]}"
+    --no-install-recommends ${APT_FETCH_ONLY:+--download-only} "${missing[@]}"
 }
 
 # Runs a command with its output shown only when it fails.
