@@ -19,15 +19,7 @@ ASCENT, DESCENT = 10, 2  # of the 12-pixel line
 FACE = 'WenQuanYi Zen Hei Sharp'
 
 source, family, out = sys.argv[1:]
-
-
-def sharp():
-    """A copy of the face of its own, read from the collection."""
-    return next(f for f in TTCollection(source, lazy=True).fonts if f['name'].getDebugName(1) == FACE)
-
-
-font = sharp()  # written out
-bitmaps = sharp()  # only read: the bitmaps are written as found
+font = next(f for f in TTCollection(source, lazy=True).fonts if f['name'].getDebugName(1) == FACE)
 upem = font['head'].unitsPerEm
 
 
@@ -52,12 +44,12 @@ font['post'].underlinePosition = -units(DESCENT - 1)
 # Latin one is made as much wider or narrower as its advance, so digits and
 # letters keep their spacing instead of crowding or gaping.
 latin = {name for code, name in font.getBestCmap().items() if code < 0x250}
-strike = next(i for i, s in enumerate(bitmaps['EBLC'].strikes) if s.bitmapSizeTable.ppemY == PIXELS)
-glyphs = bitmaps['EBDT'].strikeData[strike]
+strikes, strike_data = font['EBLC'].strikes, font['EBDT'].strikeData
+strike = next(i for i, s in enumerate(strikes) if s.bitmapSizeTable.ppemY == PIXELS)
 hmtx, glyf = font['hmtx'], font['glyf']
-for run in bitmaps['EBLC'].strikes[strike].indexSubTables:
+for run in strikes[strike].indexSubTables:
     for name in run.names:
-        pixels = (run.metrics if hasattr(run, 'metrics') else glyphs[name].metrics).horiAdvance
+        pixels = (run.metrics if hasattr(run, 'metrics') else strike_data[strike][name].metrics).horiAdvance
         advance, (old_advance, side) = round(pixels * upem / PIXELS), hmtx[name]
         outline = glyf[name] if name in latin and advance != old_advance else None
         if outline and old_advance and outline.numberOfContours > 0:
@@ -69,9 +61,7 @@ for run in bitmaps['EBLC'].strikes[strike].indexSubTables:
 
 # Only the 12-pixel bitmaps stay: other sizes (a display scaled to 125 %)
 # are drawn from the outlines, and so measured as the 12-pixel line is.
-strikes, strike_data = font['EBLC'].strikes, font['EBDT'].strikeData
-keep = [i for i, s in enumerate(strikes) if s.bitmapSizeTable.ppemY == PIXELS]
-font['EBLC'].strikes, font['EBDT'].strikeData = [strikes[i] for i in keep], [strike_data[i] for i in keep]
+font['EBLC'].strikes, font['EBDT'].strikeData = [strikes[strike]], [strike_data[strike]]
 
 # A family of its own, so the Sharp face Wine finds among the system's fonts
 # is never taken for it; the copyright and licence records stay.
