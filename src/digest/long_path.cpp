@@ -56,3 +56,19 @@ wchar_t *MakeLongPathForm(const wchar_t *path) {
     LocalFree(full);
     return result;
 }
+
+bool IsInSysnative(const wchar_t *path) {
+    wchar_t alias[MAX_PATH + 16];
+    UINT length = GetSystemWindowsDirectoryW(alias, MAX_PATH);
+    wchar_t *full = MakeFullPath(path);
+    bool inside = false;
+    if (length > 0 && length < MAX_PATH && full != NULL) {
+        lstrcatW(alias, L"\\Sysnative\\");
+        const wchar_t *plain = HasPrefix(full, L"\\\\?\\") ? full + 4 : full;
+        int aliasLength = lstrlenW(alias);
+        inside = lstrlenW(plain) > aliasLength &&
+                 CompareStringOrdinal(plain, aliasLength, alias, aliasLength, TRUE) == CSTR_EQUAL;
+    }
+    LocalFree(full);
+    return inside;
+}

@@ -132,11 +132,16 @@ TEST_F(MainDialog, FileShowsThePlatformDigestOfItsBytesOrWhatFailed) {
 
 // What the program hands to the platform through its imports: what the
 // platform then does with it is not the program's part.
-extern "C" void *__imp_CreateFileW, *__imp_MessageBoxW, *__imp_ShellExecuteW;
+extern "C" void *__imp_CreateFileW, *__imp_MessageBoxW, *__imp_ShellExecuteW,
+    *__imp_Wow64DisableWow64FsRedirection, *__imp_Wow64RevertWow64FsRedirection;
 std::wstring g_request;
+bool g_unredirected; // System32 as the system's own, not SysWOW64
+
+BOOL WINAPI RecordRedirectionOff(PVOID *) { return g_unredirected = true; }
+BOOL WINAPI RecordRedirectionOn(PVOID) { return !(g_unredirected = false); }
 
 HANDLE WINAPI RecordPath(LPCWSTR path, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE) {
-    g_request = path;
+    g_request = path + std::wstring(g_unredirected ? L"" : L" redirected");
     SetLastError(ERROR_FILE_NOT_FOUND);
     return INVALID_HANDLE_VALUE;
 }
@@ -158,11 +163,15 @@ HINSTANCE WINAPI RecordShellRequest(HWND owner, LPCWSTR verb, LPCWSTR file, LPCW
 }
 
 // Windows, unlike Wine, opens a path of MAX_PATH characters or more only in the
-// long form, which Wine also takes: what counts is the path the job hands over.
-TEST_F(MainDialog, PathsOfMaxPathOrMoreAreHandedOverInTheLongForm) {
-    void *platform = Redirect(&__imp_CreateFileW, (void *)RecordPath);
+// long form, and Sysnative only while System32 is redirected; a path in any
+// other place is opened with the redirection off and turned on again.
+TEST_F(MainDialog, PathsAreHandedOverInTheFormThatOpensTheFileTheyName) {
+    void *platform[] = {
+        Redirect(&__imp_CreateFileW, (void *)RecordPath),
+        Redirect(&__imp_Wow64DisableWow64FsRedirection, (void *)RecordRedirectionOff),
+        Redirect(&__imp_Wow64RevertWow64FsRedirection, (void *)RecordRedirectionOn)};
     SetCurrentDirectoryW(L"C:\\windows");
-    const std::wstring name(300, L'n');
+    const std::wstring name(300, L'n'), redirected = L" redirected";
     const std::wstring cases[][2] = {
         {L"C:\\" + std::wstring(256, L'a'), L""},
         {L"C:\\" + std::wstring(257, L'a'), L"\\\\?\\C:\\" + std::wstring(257, L'a')},
@@ -170,12 +179,22 @@ TEST_F(MainDialog, PathsOfMaxPathOrMoreAreHandedOverInTheLongForm) {
         {L"\\\\server\\share\\" + name, L"\\\\?\\UNC\\server\\share\\" + name},
         {L"\\\\?\\C:\\" + name, L""},
         {L"\\\\.\\" + name, L""},
+        {L"C:\\windows\\system32\\drivers\\etc\\hosts", L""},
+        {L"c:\\WINDOWS\\SysNative\\notepad.exe",
+         L"c:\\WINDOWS\\SysNative\\notepad.exe" + redirected},
+        {L"sysnative\\" + name, L"\\\\?\\C:\\windows\\sysnative\\" + name + redirected},
+        {L"sysnative\\..\\system32\\a", L""},
+        {L"C:\\windows\\sysnativeX\\a", L""},
     };
     for (const auto &c : cases) {
         Shown(c[0]);
-        EXPECT_EQ(g_request, c[1].empty() ? c[0] : c[1]) << Narrow(c[0].substr(0, 40));
+        EXPECT_EQ(g_request + (g_unredirected ? L" left unredirected" : L""),
+                  c[1].empty() ? c[0] : c[1])
+            << Narrow(c[0].substr(0, 40));
     }
-    Redirect(&__imp_CreateFileW, platform);
+    Redirect(&__imp_CreateFileW, platform[0]);
+    Redirect(&__imp_Wow64DisableWow64FsRedirection, platform[1]);
+    Redirect(&__imp_Wow64RevertWow64FsRedirection, platform[2]);
 }
 
 HDROP MakeDrop(const std::vector<std::wstring> &paths) {

@@ -1,6 +1,8 @@
 // The program file, started, used from another process and closed as by a user.
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "resource.h"
 #include "support.h"
 
@@ -42,34 +44,86 @@ struct Program : ::testing::Test {
     // A program left running by a failed test ends with it.
     void TearDown() override {
         if (process.hProcess)
-            TerminateProcess(process.hProcess, 99), CloseHandle(process.hProcess),
-                CloseHandle(process.hThread);
+            TerminateProcess(process.hProcess, 99), WaitFor(Ended, process.hProcess),
+                CloseHandle(process.hProcess), CloseHandle(process.hThread);
         process = {};
     }
 };
 
-TEST_F(Program, TakesItsFirstArgumentAndExitsWithZeroHoweverClosed) {
-    const std::string first = TestBytes(200000, 1), second = TestBytes(10, 2);
-    const std::wstring spaced = WriteScratchFile(L"name with spaces.iso", first);
-    const std::wstring other = WriteScratchFile(L"other.bin", second);
+// A file of the Wine prefix, read through its Unix path, which no
+// redirection of System32 touches.
+std::string PrefixFile(const char *name) {
+    std::ifstream file("Z:" KESTRUM_WINE_PREFIX "/drive_c/windows/" + std::string(name),
+                       std::ios::binary);
+    Require(file.is_open(), "a file of the Wine prefix did not open");
+    return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+// A System32 path names the system's own file, whatever the program's
+// bitness; Sysnative is that folder's name for 32-bit programs only.
+TEST_F(Program, ShowsTheFileItsFirstArgumentNamesAndExitsWithZeroHoweverClosed) {
+    const std::string bytes = TestBytes(200000, 1), native = PrefixFile("system32/notepad.exe"),
+                      wow = PrefixFile("syswow64/notepad.exe");
+    Require(native != wow, "the prefix has no 32-bit System32 (scripts/setup-i386)");
+    const std::wstring sysnative = L"C:\\windows\\sysnative\\notepad.exe";
     struct Case {
-        std::wstring arguments, fields;
-        int target; // 0: the dialog
+        std::wstring first, result; // the first argument, and what the window shows of it
+        int target;                 // closed by a key to it; 0: to the dialog
         UINT message;
         WPARAM key;
     } cases[] = {
-        {L"", L"|", IDC_INPUT, WM_SYSCHAR, L'x'},
-        {L"\"" + spaced + L"\"", spaced + L"|" + PlatformMd5(first), IDC_INPUT, WM_KEYDOWN,
-         VK_ESCAPE},
-        {L"\"" + other + L"\" \"" + spaced + L"\"", other + L"|" + PlatformMd5(second), 0,
+        {L"", L"", IDC_INPUT, WM_SYSCHAR, L'x'},
+        {WriteScratchFile(L"name with spaces.iso", bytes), PlatformMd5(bytes), IDC_INPUT,
+         WM_KEYDOWN, VK_ESCAPE},
+        {L"C:\\windows\\system32\\notepad.exe", PlatformMd5(native), 0, WM_SYSCOMMAND, SC_CLOSE},
+        {L"C:\\windows\\syswow64\\notepad.exe", PlatformMd5(wow), IDC_INPUT, WM_KEYDOWN, VK_ESCAPE},
+        {sysnative,
+         sizeof(void *) == 4 ? PlatformMd5(native) : L"无法打开文件: " + sysnative + L".", 0,
          WM_SYSCOMMAND, SC_CLOSE},
     };
     for (const Case &c : cases) {
-        Start(c.arguments);
-        EXPECT_EQ(ItemText(dialog, IDC_INPUT) + L"|" + ItemText(dialog, IDC_RESULT), c.fields);
+        // A second argument, naming no file, is left alone.
+        Start(c.first.empty() ? L"" : L"\"" + c.first + L"\" second");
+        EXPECT_EQ(ItemText(dialog, IDC_INPUT) + L"|" + ItemText(dialog, IDC_RESULT),
+                  c.first + L"|" + c.result);
         PostMessageW(c.target ? Item(c.target) : dialog, c.message, c.key, 1 << 29);
-        EXPECT_EQ(ExitCode(), 0) << Narrow(c.arguments);
+        EXPECT_EQ(ExitCode(), 0) << Narrow(c.first);
     }
+}
+
+// LoadLibraryW of name, run in the program by a thread of its own (the
+// system's DLLs lie at one address in every process); its exit code is the
+// low half of the module's handle, 0 when none loaded.
+DWORD LoadInto(HANDLE process, const std::wstring &name) {
+    SIZE_T size = (name.size() + 1) * sizeof(wchar_t);
+    void *text = VirtualAllocEx(process, NULL, size, MEM_COMMIT, PAGE_READWRITE);
+    FARPROC load = GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "LoadLibraryW");
+    HANDLE thread = text && WriteProcessMemory(process, text, name.c_str(), size, NULL)
+                        ? CreateRemoteThread(process, NULL, 0, (LPTHREAD_START_ROUTINE)(void *)load,
+                                             text, 0, NULL)
+                        : NULL;
+    DWORD module = 0;
+    Require(thread && WaitForSingleObject(thread, kPatience) == WAIT_OBJECT_0 &&
+                GetExitCodeThread(thread, &module),
+            "LoadLibraryW did not run in the program");
+    CloseHandle(thread);
+    return module;
+}
+
+// A DLL that lies only beside the program, as a file named like a system DLL
+// may in a Downloads folder, does not load into it by name; by its whole path
+// it does, so it is a DLL that loads.
+TEST_F(Program, LoadsNoDllByNameFromItsOwnFolder) {
+    const std::wstring program = L"Z:" KESTRUM_PROGRAM;
+    wchar_t planted[MAX_PATH];
+    Require(GetTempFileNameW(program.substr(0, program.rfind(L'/')).c_str(), L"dll", 0, planted) &&
+                CopyFileW(L"Z:" KESTRUM_PLANTED, planted, FALSE),
+            "no DLL was planted beside the program");
+    Start(L"");
+    EXPECT_EQ(LoadInto(process.hProcess, wcsrchr(planted, L'\\') + 1), 0u);
+    EXPECT_NE(LoadInto(process.hProcess, planted), 0u);
+    TearDown();
+    EXPECT_TRUE(DeleteFileW(planted));
 }
 
 // The window's client area as the screen shows it, row by row.
