@@ -64,7 +64,7 @@ set_source_files_properties(src/app/runtime.cpp PROPERTIES
 target_link_libraries(Kestrum PRIVATE kestrum_units gcc)
 target_link_options(Kestrum PRIVATE
     -nostdlib -nostartfiles -s -Wl,--gc-sections -Wl,--no-insert-timestamp
-    -Wl,-e,${KESTRUM_ENTRY} -Wl,--subsystem,windows -Wl,--tsaware ${KESTRUM_NO_SEH}
+    -Wl,-e,${KESTRUM_ENTRY} -Wl,--subsystem,windows:6.1 -Wl,--tsaware ${KESTRUM_NO_SEH}
     "SHELL:-Xlinker --stack -Xlinker 0x40000,0x2000")
 set_target_properties(Kestrum PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 

@@ -13,6 +13,24 @@ HWND g_referenceWnd;
 HBRUSH g_whiteBrush;
 CRITICAL_SECTION g_textLock;
 
+typedef BOOL(WINAPI *SetDefaultDllDirectoriesFunction)(DWORD directories);
+
+// Windows looks for a DLL in the program's folder before System32. The
+// program's own imports are exempt, but the file dialog, the shell and the
+// drop code load more DLLs by name as the program runs, and the program often
+// lies in a Downloads folder beside files not yet checked: any of them named
+// like such a DLL would run inside it. So the search is held to System32,
+// before anything can load a DLL. A Windows 7 without KB2533623 has no
+// SetDefaultDllDirectories: there the current folder at least is left out.
+void RestrictDllSearch() {
+    SetDefaultDllDirectoriesFunction setDefault =
+        (SetDefaultDllDirectoriesFunction)(void *)GetProcAddress(GetModuleHandleW(L"kernel32.dll"),
+                                                                 "SetDefaultDllDirectories");
+    if (setDefault != NULL)
+        setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    SetDllDirectoryW(L"");
+}
+
 void TakeLaunchPath(const wchar_t *commandLine) {
     int count = 0;
     wchar_t **arguments = CommandLineToArgvW(commandLine, &count);

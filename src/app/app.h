@@ -10,6 +10,10 @@ extern HWND g_referenceWnd;         // IDC_REFERENCE
 extern HBRUSH g_whiteBrush;         // solid white, for the colour messages
 extern CRITICAL_SECTION g_textLock; // brackets the text digest
 
+// Holds the search for the DLLs loaded by name from here on to System32: the
+// process entry's first act.
+void RestrictDllSearch();
+
 // Keeps the first argument of commandLine (a whole command line, program
 // name first) in g_launchPath; any further arguments are ignored.
 void TakeLaunchPath(const wchar_t *commandLine);

@@ -1,1 +1,1 @@
-// Nothing: a DLL that the tests plant beside the program, which must not load it by name.
+// Nothing: a DLL that lies beside the test program.

@@ -44,101 +44,42 @@ struct Program : ::testing::Test {
     // A program left running by a failed test ends with it.
     void TearDown() override {
         if (process.hProcess)
-            TerminateProcess(process.hProcess, 99), WaitFor(Ended, process.hProcess),
-                CloseHandle(process.hProcess), CloseHandle(process.hThread);
+            TerminateProcess(process.hProcess, 99), CloseHandle(process.hProcess),
+                CloseHandle(process.hThread);
         process = {};
     }
 };
 
-// A file of the Wine prefix, read through its Unix path, which no
-// redirection of System32 touches.
-std::string PrefixFile(const char *name) {
-    std::ifstream file("Z:" KESTRUM_WINE_PREFIX "/drive_c/windows/" + std::string(name),
-                       std::ios::binary);
-    Require(file.is_open(), "a file of the Wine prefix did not open");
+// A file of the Wine prefix, read by its Unix path, which nothing redirects.
+std::string PrefixFile(const std::string &name) {
+    std::ifstream file("Z:" KESTRUM_WINE_PREFIX "/drive_c/windows/" + name, std::ios::binary);
+    Require(file.is_open(), "a file of the Wine prefix did not open (scripts/setup-i386)");
     return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
-// A System32 path names the system's own file, whatever the program's
-// bitness; Sysnative is that folder's name for 32-bit programs only.
+// The first argument (a second names no file), what the window shows of it,
+// then Alt+X, Esc or the close box in turn. A System32 path names the system's
+// own file (its SysWOW64 copy differs), whatever the program's bitness;
+// Sysnative is that folder's name for 32-bit programs only.
 TEST_F(Program, ShowsTheFileItsFirstArgumentNamesAndExitsWithZeroHoweverClosed) {
-    const std::string bytes = TestBytes(200000, 1), native = PrefixFile("system32/notepad.exe"),
-                      wow = PrefixFile("syswow64/notepad.exe");
-    Require(native != wow, "the prefix has no 32-bit System32 (scripts/setup-i386)");
-    const std::wstring sysnative = L"C:\\windows\\sysnative\\notepad.exe";
-    struct Case {
-        std::wstring first, result; // the first argument, and what the window shows of it
-        int target;                 // closed by a key to it; 0: to the dialog
-        UINT message;
-        WPARAM key;
-    } cases[] = {
-        {L"", L"", IDC_INPUT, WM_SYSCHAR, L'x'},
-        {WriteScratchFile(L"name with spaces.iso", bytes), PlatformMd5(bytes), IDC_INPUT,
-         WM_KEYDOWN, VK_ESCAPE},
-        {L"C:\\windows\\system32\\notepad.exe", PlatformMd5(native), 0, WM_SYSCOMMAND, SC_CLOSE},
-        {L"C:\\windows\\syswow64\\notepad.exe", PlatformMd5(wow), IDC_INPUT, WM_KEYDOWN, VK_ESCAPE},
-        {sysnative,
-         sizeof(void *) == 4 ? PlatformMd5(native) : L"无法打开文件: " + sysnative + L".", 0,
-         WM_SYSCOMMAND, SC_CLOSE},
+    const std::string bytes = TestBytes(200000, 1), native = PrefixFile("system32/notepad.exe");
+    const std::wstring cases[][2] = {
+        {L"", L""},
+        {WriteScratchFile(L"name with spaces.iso", bytes), PlatformMd5(bytes)},
+        {L"C:\\windows\\system32\\notepad.exe", PlatformMd5(native)},
+        {L"C:\\windows\\syswow64\\notepad.exe", PlatformMd5(PrefixFile("syswow64/notepad.exe"))},
+        {L"C:\\windows\\sysnative\\notepad.exe",
+         sizeof(void *) == 4 ? PlatformMd5(native)
+                             : L"无法打开文件: C:\\windows\\sysnative\\notepad.exe."},
     };
-    for (const Case &c : cases) {
-        // A second argument, naming no file, is left alone.
-        Start(c.first.empty() ? L"" : L"\"" + c.first + L"\" second");
+    const UINT by[][2] = {{WM_SYSCHAR, L'x'}, {WM_KEYDOWN, VK_ESCAPE}, {WM_SYSCOMMAND, SC_CLOSE}};
+    for (int i = 0; i < 5; i++) {
+        Start(cases[i][0].empty() ? L"" : L"\"" + cases[i][0] + L"\" second");
         EXPECT_EQ(ItemText(dialog, IDC_INPUT) + L"|" + ItemText(dialog, IDC_RESULT),
-                  c.first + L"|" + c.result);
-        PostMessageW(c.target ? Item(c.target) : dialog, c.message, c.key, 1 << 29);
-        EXPECT_EQ(ExitCode(), 0) << Narrow(c.first);
+                  cases[i][0] + L"|" + cases[i][1]);
+        PostMessageW(i % 3 == 2 ? dialog : Item(IDC_INPUT), by[i % 3][0], by[i % 3][1], 1 << 29);
+        EXPECT_EQ(ExitCode(), 0) << Narrow(cases[i][0]);
     }
-}
-
-// LoadLibraryW of name, run in the program by a thread of its own (the
-// system's DLLs lie at one address in every process); its exit code is the
-// low half of the module's handle, 0 when none loaded.
-DWORD LoadInto(HANDLE process, const std::wstring &name) {
-    SIZE_T size = (name.size() + 1) * sizeof(wchar_t);
-    void *text = VirtualAllocEx(process, NULL, size, MEM_COMMIT, PAGE_READWRITE);
-    FARPROC load = GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "LoadLibraryW");
-    HANDLE thread = text && WriteProcessMemory(process, text, name.c_str(), size, NULL)
-                        ? CreateRemoteThread(process, NULL, 0, (LPTHREAD_START_ROUTINE)(void *)load,
-                                             text, 0, NULL)
-                        : NULL;
-    DWORD module = 0;
-    Require(thread && WaitForSingleObject(thread, kPatience) == WAIT_OBJECT_0 &&
-                GetExitCodeThread(thread, &module),
-            "LoadLibraryW did not run in the program");
-    CloseHandle(thread);
-    return module;
-}
-
-// A DLL that lies only beside the program, as a file named like a system DLL
-// may in a Downloads folder, does not load into it by name; by its whole path
-// it does, so it is a DLL that loads.
-TEST_F(Program, LoadsNoDllByNameFromItsOwnFolder) {
-    const std::wstring program = L"Z:" KESTRUM_PROGRAM;
-    wchar_t planted[MAX_PATH];
-    Require(GetTempFileNameW(program.substr(0, program.rfind(L'/')).c_str(), L"dll", 0, planted) &&
-                CopyFileW(L"Z:" KESTRUM_PLANTED, planted, FALSE),
-            "no DLL was planted beside the program");
-    Start(L"");
-    EXPECT_EQ(LoadInto(process.hProcess, wcsrchr(planted, L'\\') + 1), 0u);
-    EXPECT_NE(LoadInto(process.hProcess, planted), 0u);
-    TearDown();
-    EXPECT_TRUE(DeleteFileW(planted));
-}
-
-// The window's client area as the screen shows it, row by row.
-std::vector<COLORREF> ScreenPixels(HWND window, int *width, int *height) {
-    RECT area;
-    GetClientRect(window, &area);
-    MapWindowPoints(window, NULL, (POINT *)&area, 2);
-    *width = area.right - area.left, *height = area.bottom - area.top;
-    std::vector<COLORREF> pixels;
-    HDC screen = GetDC(NULL);
-    for (int y = area.top; y < area.bottom; y++)
-        for (int x = area.left; x < area.right; x++)
-            pixels.push_back(GetPixel(screen, x, y));
-    ReleaseDC(NULL, screen);
-    return pixels;
 }
 
 // What a user tells a pixel of text to be, whatever its exact shade; none: the
@@ -167,14 +108,21 @@ struct Step {
 // text in its ink and in no other.
 bool ShowsPainting(void *context) {
     const Step *want = (const Step *)context;
-    int width, height, inks[4] = {}, background = 0;
-    for (COLORREF pixel : ScreenPixels(want->field, &width, &height)) {
-        inks[InkOf(pixel)]++;
-        background += pixel == want->background;
-    }
+    RECT area;
+    GetClientRect(want->field, &area);
+    MapWindowPoints(want->field, NULL, (POINT *)&area, 2);
+    int inks[4] = {}, background = 0;
+    HDC screen = GetDC(NULL);
+    for (int y = area.top; y < area.bottom; y++)
+        for (int x = area.left; x < area.right; x++) {
+            inks[InkOf(GetPixel(screen, x, y))]++;
+            background += GetPixel(screen, x, y) == want->background;
+        }
+    ReleaseDC(NULL, screen);
     int text = inks[kDark] + inks[kRed] + inks[kGreen];
     int inked = want->ink == kNone ? 0 : inks[want->ink];
-    return background > width * height / 2 && text == inked && (want->ink == kNone || text > 30);
+    return background * 2 > (area.right - area.left) * (area.bottom - area.top) && text == inked &&
+           (want->ink == kNone || text > 30);
 }
 
 // The digest in lower case is typed, then pasted over by references that

@@ -19,8 +19,7 @@ const DWORD kPatience = KESTRUM_TEST_PATIENCE_MS;
 // Stops the test, saying what failed and the platform's last error, unless ok.
 inline void Require(bool ok, const char *what) {
     if (!ok)
-        throw std::runtime_error(std::string(what) + " (error " + std::to_string(GetLastError()) +
-                                 ")");
+        throw std::runtime_error(what + (" (error " + std::to_string(GetLastError()) + ")"));
 }
 
 // Runs the messages waiting for this thread, keys through their window's
