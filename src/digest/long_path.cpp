@@ -64,7 +64,8 @@ bool IsInSysnative(const wchar_t *path) {
     bool inside = false;
     if (length > 0 && length < MAX_PATH && full != NULL) {
         lstrcatW(alias, L"\\Sysnative\\");
-        const wchar_t *plain = HasPrefix(full, L"\\\\?\\") ? full + 4 : full;
+        bool raw = HasPrefix(full, L"\\\\?\\") || HasPrefix(full, L"\\\\.\\");
+        const wchar_t *plain = raw ? full + 4 : full;
         int aliasLength = lstrlenW(alias);
         inside = lstrlenW(plain) > aliasLength &&
                  CompareStringOrdinal(plain, aliasLength, alias, aliasLength, TRUE) == CSTR_EQUAL;

@@ -115,8 +115,9 @@ bool ShowsPainting(void *context) {
     HDC screen = GetDC(NULL);
     for (int y = area.top; y < area.bottom; y++)
         for (int x = area.left; x < area.right; x++) {
-            inks[InkOf(GetPixel(screen, x, y))]++;
-            background += GetPixel(screen, x, y) == want->background;
+            COLORREF pixel = GetPixel(screen, x, y);
+            inks[InkOf(pixel)]++;
+            background += pixel == want->background;
         }
     ReleaseDC(NULL, screen);
     int text = inks[kDark] + inks[kRed] + inks[kGreen];
