@@ -10,6 +10,11 @@ bool HasPrefix(const wchar_t *text, const wchar_t *prefix) {
     return true;
 }
 
+// A \\?\ or \\.\ path: the platform takes it as it stands, unparsed.
+bool IsRawForm(const wchar_t *path) {
+    return HasPrefix(path, L"\\\\?\\") || HasPrefix(path, L"\\\\.\\");
+}
+
 // GetFullPathNameW resolves "." and ".." and turns "/" into "\", which the
 // platform does not do for a path in the long-path form.
 wchar_t *MakeFullPath(const wchar_t *path) {
@@ -42,7 +47,7 @@ wchar_t *JoinPrefix(const wchar_t *prefix, const wchar_t *rest) {
 // A short relative path may name a long one once the current folder is put
 // in front of it, so the length that counts is the full path's.
 wchar_t *MakeLongPathForm(const wchar_t *path) {
-    if (HasPrefix(path, L"\\\\?\\") || HasPrefix(path, L"\\\\.\\"))
+    if (IsRawForm(path))
         return NULL;
     wchar_t *full = MakeFullPath(path);
     if (full == NULL)
@@ -64,8 +69,7 @@ bool IsInSysnative(const wchar_t *path) {
     bool inside = false;
     if (length > 0 && length < MAX_PATH && full != NULL) {
         lstrcatW(alias, L"\\Sysnative\\");
-        bool raw = HasPrefix(full, L"\\\\?\\") || HasPrefix(full, L"\\\\.\\");
-        const wchar_t *plain = raw ? full + 4 : full;
+        const wchar_t *plain = IsRawForm(full) ? full + 4 : full;
         int aliasLength = lstrlenW(alias);
         inside = lstrlenW(plain) > aliasLength &&
                  CompareStringOrdinal(plain, aliasLength, alias, aliasLength, TRUE) == CSTR_EQUAL;
