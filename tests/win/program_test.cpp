@@ -77,7 +77,9 @@ TEST_F(Program, ShowsTheFileItsFirstArgumentNamesAndExitsWithZeroHoweverClosed) 
         Start(cases[i][0].empty() ? L"" : L"\"" + cases[i][0] + L"\" second");
         EXPECT_EQ(ItemText(dialog, IDC_INPUT) + L"|" + ItemText(dialog, IDC_RESULT),
                   cases[i][0] + L"|" + cases[i][1]);
-        PostMessageW(i % 3 == 2 ? dialog : Item(IDC_INPUT), by[i % 3][0], by[i % 3][1], 1 << 29);
+        const UINT *close = by[i % 3]; // a key to the input, the close box's command to the dialog
+        PostMessageW(close[0] == WM_SYSCOMMAND ? dialog : Item(IDC_INPUT), close[0], close[1],
+                     1 << 29);
         EXPECT_EQ(ExitCode(), 0) << Narrow(cases[i][0]);
     }
 }
