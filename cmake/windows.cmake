@@ -8,11 +8,14 @@ set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/scripts/wine-run --prefix 
 
 # The 32-bit program has no exception handler at all (no C runtime, no C++
 # exceptions): it says so, and Windows then calls none that a stack overwrite
-# might plant. 64-bit code finds its handlers in tables, which need no flag.
+# might plant; and nothing in it reads unwind tables, so it carries none.
+# 64-bit code finds its handlers in tables, which need no flag, and keeps its
+# unwind tables: Windows walks its stacks through them.
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
   set(KESTRUM_MANIFEST_ARCH X86)
   set(KESTRUM_ENTRY _KestrumEntry@0)
   set(KESTRUM_NO_SEH -Wl,--no-seh)
+  set(KESTRUM_NO_UNWIND_TABLES -fno-asynchronous-unwind-tables)
 else()
   set(KESTRUM_MANIFEST_ARCH amd64)
   set(KESTRUM_ENTRY KestrumEntry)
@@ -31,13 +34,15 @@ add_custom_command(
 # The program's own code: no exceptions or RTTI, and a section per function
 # and datum so that the linker drops what is unused.
 set(KESTRUM_PROGRAM_OPTIONS
-    -Wall -Wextra -fno-exceptions -fno-rtti -ffunction-sections -fdata-sections)
+    -Wall -Wextra -fno-exceptions -fno-rtti -ffunction-sections -fdata-sections
+    ${KESTRUM_NO_UNWIND_TABLES})
+target_compile_options(kestrum_md5 PRIVATE ${KESTRUM_NO_UNWIND_TABLES})
 
 # Everything but the process entry, so the tests drive the same code; what
 # links it compiles for the wide-character API of Windows 7 and later.
 add_library(kestrum_units STATIC
     src/digest/digest_jobs.cpp
-    src/digest/long_path.cpp
+    src/digest/named_file.cpp
     src/ui/main_dialog.cpp
     src/ui/match_colouring.cpp
     src/ui/window_services.cpp
@@ -45,7 +50,7 @@ add_library(kestrum_units STATIC
 target_include_directories(kestrum_units PUBLIC src res ${KESTRUM_RES_DIR})
 target_compile_definitions(kestrum_units PUBLIC UNICODE _UNICODE _WIN32_WINNT=0x0601)
 target_compile_options(kestrum_units PRIVATE ${KESTRUM_PROGRAM_OPTIONS})
-target_link_libraries(kestrum_units PUBLIC kestrum_md5 comctl32 comdlg32 shell32 gdi32 user32 kernel32)
+target_link_libraries(kestrum_units PUBLIC kestrum_md5 comctl32 comdlg32 shell32 ole32 gdi32 user32 kernel32)
 
 # The resources. windres writes no dependency file, so what it reads is named.
 add_library(kestrum_resources OBJECT res/kestrum.rc)

@@ -1,6 +1,7 @@
 #include "app.h"
 
 #include <commctrl.h>
+#include <objbase.h>
 #include <shellapi.h>
 
 #include "../ui/main_dialog.h"
@@ -51,6 +52,10 @@ int WINAPI AppMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
 
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_LINK_CLASS};
     InitCommonControlsEx(&controls);
+    // The shell may open the link, and the file dialog its folders, through
+    // COM handlers: the window's thread is their apartment, for as long as
+    // the process runs.
+    CoInitializeEx(NULL, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
 
     DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_MAIN), NULL, MainDialogProc, 0);
     return 0;

@@ -1,7 +1,7 @@
 #include "digest_jobs.h"
 
-#include "long_path.h"
 #include "md5.h"
+#include "named_file.h"
 
 const wchar_t kOutOfMemoryText[] = L"内存不足";
 
@@ -24,36 +24,6 @@ void ShowPathFailure(HWND dialog, int item, const wchar_t *prefix, const wchar_t
     lstrcatW(text, L".");
     SetDlgItemTextW(dialog, item, text);
     LocalFree(text);
-}
-
-// A 32-bit program on 64-bit Windows has its opens in System32 served from
-// SysWOW64: under a System32 path it would show another file's digest. The
-// redirection is turned off for this thread around the one open only, since
-// the DLLs the thread loads are found through it. Sysnative exists only
-// through the redirection, so a path in it is opened with it on.
-HANDLE OpenUnredirected(const wchar_t *path) {
-    PVOID redirection = NULL;
-    BOOL off = !IsInSysnative(path) && Wow64DisableWow64FsRedirection(&redirection);
-    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
-    if (off)
-        Wow64RevertWow64FsRedirection(redirection);
-    return file;
-}
-
-// Other programs may go on reading and writing the file meanwhile. A
-// character device (a port, a console, an endless device) is refused like a
-// file that cannot be opened: reading it could block the window for good.
-HANDLE OpenForReading(const wchar_t *path) {
-    wchar_t *longPath = MakeLongPathForm(path);
-    HANDLE file = OpenUnredirected(longPath ? longPath : path);
-    if (longPath != NULL)
-        LocalFree(longPath);
-    if (file != INVALID_HANDLE_VALUE && GetFileType(file) == FILE_TYPE_CHAR) {
-        CloseHandle(file);
-        return INVALID_HANDLE_VALUE;
-    }
-    return file;
 }
 
 // Feeds the whole file to the context; FALSE when a read fails part way, so
@@ -91,7 +61,7 @@ void DigestText(const char *bytes, uint32_t length, HWND dialog, int item) {
 }
 
 void DigestFile(const wchar_t *path, HWND dialog, int item) {
-    HANDLE file = OpenForReading(path);
+    HANDLE file = OpenNamedFile(path);
     if (file == INVALID_HANDLE_VALUE) {
         ShowPathFailure(dialog, item, L"无法打开文件: ", path);
         return;

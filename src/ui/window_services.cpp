@@ -30,6 +30,16 @@ HGLOBAL MakeTextBlock(const char *text) {
     return block;
 }
 
+// Run as administrator, the program sits above Explorer's integrity level,
+// and Windows silently drops the drop's messages from a lower level: these
+// three carry a drop. At worst a program of a lower level can then have this
+// one digest a file of its choosing, which only reads it.
+void AcceptDropsFromAnyLevel(HWND dialog) {
+    const UINT kDropMessages[] = {WM_DROPFILES, WM_COPYDATA, 0x0049 /* WM_COPYGLOBALDATA */};
+    for (UINT message : kDropMessages)
+        ChangeWindowMessageFilterEx(dialog, message, MSGFLT_ALLOW, NULL);
+}
+
 } // namespace
 
 void SetupMainWindow(HWND dialog) {
@@ -37,6 +47,7 @@ void SetupMainWindow(HWND dialog) {
     SendMessageW(dialog, WM_SETICON, ICON_BIG, (LPARAM)icon);
     SendMessageW(dialog, WM_SETICON, ICON_SMALL, (LPARAM)icon);
     DragAcceptFiles(dialog, TRUE);
+    AcceptDropsFromAnyLevel(dialog);
     ToggleTopmost(dialog);
 }
 

@@ -4,7 +4,8 @@
 
 #include <windows.h>
 
-// Sets the icons, accepts dropped files and makes the window topmost.
+// Sets the icons, accepts dropped files, also from programs of a lower
+// integrity level, and makes the window topmost.
 void SetupMainWindow(HWND dialog);
 
 // Flips the window's always-on-top state: 1 when it is now topmost, else 0.

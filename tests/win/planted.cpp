@@ -1,1 +1,8 @@
-// Nothing: a DLL that lies beside the test program.
+// A DLL beside the program: loaded, it ends the program with exit code 77.
+#include <windows.h>
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
+    if (reason == DLL_PROCESS_ATTACH)
+        TerminateProcess(GetCurrentProcess(), 77);
+    return TRUE;
+}

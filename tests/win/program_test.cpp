@@ -60,9 +60,11 @@ std::string PrefixFile(const std::string &name) {
 // The first argument (a second names no file), what the window shows of it,
 // then Alt+X, Esc or the close box in turn. A System32 path names the system's
 // own file (its SysWOW64 copy differs), whatever the program's bitness;
-// Sysnative is that folder's name for 32-bit programs only.
+// Sysnative is that folder's name for 32-bit programs only. A pipe whose
+// server never writes is no file on a disk: it is refused, not waited for.
 TEST_F(Program, ShowsTheFileItsFirstArgumentNamesAndExitsWithZeroHoweverClosed) {
     const std::string bytes = TestBytes(200000, 1), native = PrefixFile("system32/notepad.exe");
+    const std::wstring pipe = SilentPipe();
     const std::wstring cases[][2] = {
         {L"", L""},
         {WriteScratchFile(L"name with spaces.iso", bytes), PlatformMd5(bytes)},
@@ -71,9 +73,10 @@ TEST_F(Program, ShowsTheFileItsFirstArgumentNamesAndExitsWithZeroHoweverClosed) 
         {L"C:\\windows\\sysnative\\notepad.exe",
          sizeof(void *) == 4 ? PlatformMd5(native)
                              : L"无法打开文件: C:\\windows\\sysnative\\notepad.exe."},
+        {pipe, L"无法打开文件: " + pipe + L"."},
     };
     const UINT by[][2] = {{WM_SYSCHAR, L'x'}, {WM_KEYDOWN, VK_ESCAPE}, {WM_SYSCOMMAND, SC_CLOSE}};
-    for (int i = 0; i < 5; i++) {
+    for (size_t i = 0; i < std::size(cases); i++) {
         Start(cases[i][0].empty() ? L"" : L"\"" + cases[i][0] + L"\" second");
         EXPECT_EQ(ItemText(dialog, IDC_INPUT) + L"|" + ItemText(dialog, IDC_RESULT),
                   cases[i][0] + L"|" + cases[i][1]);
@@ -82,6 +85,23 @@ TEST_F(Program, ShowsTheFileItsFirstArgumentNamesAndExitsWithZeroHoweverClosed) 
                      1 << 29);
         EXPECT_EQ(ExitCode(), 0) << Narrow(cases[i][0]);
     }
+}
+
+// A load by name in the running program, as the file dialog or the shell
+// makes, does not find a DLL that lies beside the program.
+TEST_F(Program, LoadsNoDllByNameFromItsOwnFolder) {
+    Start(L"");
+    const wchar_t name[] = KESTRUM_PLANTED;
+    void *copy = VirtualAllocEx(process.hProcess, NULL, sizeof(name), MEM_COMMIT, PAGE_READWRITE);
+    Require(copy && WriteProcessMemory(process.hProcess, copy, name, sizeof(name), NULL),
+            "the DLL's name was not put into the program");
+    HANDLE load = CreateRemoteThread(process.hProcess, NULL, 0,
+                                     (LPTHREAD_START_ROUTINE)(void *)LoadLibraryW, copy, 0, NULL);
+    Require(load && WaitForSingleObject(load, kPatience) == WAIT_OBJECT_0,
+            "the load in the program did not end");
+    CloseHandle(load);
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(ExitCode(), 0) << "77: the DLL was loaded";
 }
 
 // What a user tells a pixel of text to be, whatever its exact shade; none: the

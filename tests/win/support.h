@@ -126,6 +126,18 @@ inline std::wstring WriteScratchFile(const std::wstring &name, const std::string
     return path;
 }
 
+// A pipe whose server takes a reader and never writes to it, named by this
+// process's scratch folder, which no earlier run had.
+inline std::wstring SilentPipe() {
+    std::wstring folder = ScratchPath(L"");
+    folder.pop_back();
+    std::wstring name = L"\\\\.\\pipe\\" + folder.substr(folder.rfind(L'\\') + 1);
+    HANDLE pipe = CreateNamedPipeW(
+        name.c_str(), PIPE_ACCESS_OUTBOUND | FILE_FLAG_FIRST_PIPE_INSTANCE, 0, 1, 0, 0, 0, NULL);
+    Require(pipe != INVALID_HANDLE_VALUE, "the pipe was not made");
+    return name;
+}
+
 inline std::wstring ItemText(HWND window, int item) {
     wchar_t text[65536] = {};
     GetDlgItemTextW(window, item, text, 65536);
