@@ -73,15 +73,24 @@ HANDLE OpenUnredirected(const wchar_t *form, bool inSysnative) {
     return file;
 }
 
+// Anything but a file on a disk (a pipe, a socket, a port, a console) is
+// refused: a read of it might never return, and the window would wait for
+// good.
+HANDLE KeepDiskFileOnly(HANDLE file) {
+    if (file != INVALID_HANDLE_VALUE && GetFileType(file) != FILE_TYPE_DISK) {
+        CloseHandle(file);
+        return INVALID_HANDLE_VALUE;
+    }
+    return file;
+}
+
 } // namespace
 
 // The full path is made once. It resolves "." and ".." and turns "/" into
 // "\", which the platform does not do in the long form; and a short relative
 // path may name a long one once the current folder is put in front of it, so
 // the length that counts is the full path's. Without it the path opens as it
-// stands. Anything but a file on a disk (a pipe, a socket, a port, a console)
-// is refused: a read of it might never return, and the window would wait for
-// good.
+// stands.
 HANDLE OpenNamedFile(const wchar_t *path) {
     wchar_t *room = (wchar_t *)LocalAlloc(LPTR, (kPrefixRoom + kLongestPath) * sizeof(wchar_t));
     wchar_t *full = room != NULL ? room + kPrefixRoom : NULL;
@@ -91,9 +100,5 @@ HANDLE OpenNamedFile(const wchar_t *path) {
     bool inSysnative = length > 0 && IsInSysnative(full);
     HANDLE file = OpenUnredirected(length > 0 ? PickForm(path, full, length) : path, inSysnative);
     LocalFree(room);
-    if (file != INVALID_HANDLE_VALUE && GetFileType(file) != FILE_TYPE_DISK) {
-        CloseHandle(file);
-        return INVALID_HANDLE_VALUE;
-    }
-    return file;
+    return KeepDiskFileOnly(file);
 }

@@ -2,7 +2,5 @@
 #include <windows.h>
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
-    if (reason == DLL_PROCESS_ATTACH)
-        TerminateProcess(GetCurrentProcess(), 77);
-    return TRUE;
+    return reason != DLL_PROCESS_ATTACH || TerminateProcess(GetCurrentProcess(), 77);
 }

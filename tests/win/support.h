@@ -10,8 +10,6 @@
 #include <string>
 #include <vector>
 
-const DWORD kMiB = 1024 * 1024;
-
 // The one patience of every wait: a window under an emulated processor starts
 // in seconds. CTest's time limits are counted in it (CMakeLists.txt).
 const DWORD kPatience = KESTRUM_TEST_PATIENCE_MS;
@@ -35,8 +33,7 @@ inline void RunMessages() {
     }
 }
 
-// Runs this thread's messages until done(context) holds; false when it still
-// does not after kPatience.
+// Runs this thread's messages until done(context) holds; false if not in time.
 inline bool WaitFor(bool (*done)(void *context), void *context) {
     for (DWORD start = GetTickCount();; Sleep(20)) {
         RunMessages();
@@ -126,15 +123,13 @@ inline std::wstring WriteScratchFile(const std::wstring &name, const std::string
     return path;
 }
 
-// A pipe whose server takes a reader and never writes to it, named by this
-// process's scratch folder, which no earlier run had.
+// A pipe that takes a reader and never writes to it, named anew.
 inline std::wstring SilentPipe() {
-    std::wstring folder = ScratchPath(L"");
-    folder.pop_back();
-    std::wstring name = L"\\\\.\\pipe\\" + folder.substr(folder.rfind(L'\\') + 1);
-    HANDLE pipe = CreateNamedPipeW(
-        name.c_str(), PIPE_ACCESS_OUTBOUND | FILE_FLAG_FIRST_PIPE_INSTANCE, 0, 1, 0, 0, 0, NULL);
-    Require(pipe != INVALID_HANDLE_VALUE, "the pipe was not made");
+    std::wstring name = L"\\\\.\\pipe\\kestrum-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                        std::to_wstring(GetTickCount64());
+    Require(CreateNamedPipeW(name.c_str(), PIPE_ACCESS_OUTBOUND | FILE_FLAG_FIRST_PIPE_INSTANCE, 0,
+                             1, 0, 0, 0, NULL) != INVALID_HANDLE_VALUE,
+            "the pipe was not made");
     return name;
 }
 
@@ -157,11 +152,17 @@ inline void PutOnClipboard(const std::wstring &text) {
     Require(put, "the text was not put on the clipboard");
 }
 
-// Points an import slot (__imp_Name) at replacement; returns what it held.
-inline void *Redirect(void **slot, void *replacement) {
+// Import slots (__imp_Name) pointed elsewhere, and what each held.
+inline std::vector<std::pair<void **, void *>> g_redirected;
+
+inline void Redirect(void *&slot, void *replacement) {
     DWORD protection;
-    VirtualProtect(slot, sizeof(void *), PAGE_READWRITE, &protection);
-    void *held = *slot;
-    *slot = replacement;
-    return held;
+    VirtualProtect(&slot, sizeof(void *), PAGE_READWRITE, &protection);
+    g_redirected.push_back({&slot, slot});
+    slot = replacement;
+}
+
+inline void RestoreImports() {
+    for (; !g_redirected.empty(); g_redirected.pop_back())
+        *g_redirected.back().first = g_redirected.back().second;
 }
