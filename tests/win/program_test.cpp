@@ -23,12 +23,12 @@ struct Program : ::testing::Test {
         Require(WaitFor(FindOwnWindow, this), "the program started showed no window");
         const size_t size = sizeof(KESTRUM_PLANTED);
         void *copy = VirtualAllocEx(process.hProcess, NULL, size, MEM_COMMIT, PAGE_READWRITE);
-        WriteProcessMemory(process.hProcess, copy, KESTRUM_PLANTED, size, NULL);
+        bool put = copy && WriteProcessMemory(process.hProcess, copy, KESTRUM_PLANTED, size, NULL);
         HANDLE load = CreateRemoteThread(
             process.hProcess, NULL, 0, (LPTHREAD_START_ROUTINE)(void *)LoadLibraryW, copy, 0, NULL);
-        Require(WaitForSingleObject(load, kPatience) == WAIT_OBJECT_0 &&
+        Require(put && WaitForSingleObject(load, kPatience) == WAIT_OBJECT_0 &&
                     WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT,
-                "the program's load by name did not end, or found the DLL beside it");
+                "the program's load by name did not run, or found the DLL beside it");
         CloseHandle(load);
     }
     static BOOL CALLBACK TakeIfVisible(HWND window, LPARAM found) {
