@@ -11,12 +11,15 @@
 
 namespace {
 
+const UINT kFollowScaledFont = WM_APP;
+
 void OnInitDialog(HWND dialog) {
     SetupMainWindow(dialog);
     InitializeCriticalSection(&g_textLock);
     g_whiteBrush = CreateSolidBrush(kWhite);
     g_referenceWnd = GetDlgItem(dialog, IDC_REFERENCE);
     g_resultWnd = GetDlgItem(dialog, IDC_RESULT);
+    SetupVerdict();
     // The edit control's own limit would cut a long paste short, and the
     // digest would then be of less than the user pasted.
     SendDlgItemMessageW(dialog, IDC_INPUT, EM_SETLIMITTEXT, 0, 0);
@@ -62,10 +65,12 @@ void OnInputChanged(HWND dialog) {
     LeaveCriticalSection(&g_textLock);
 }
 
+// The reference goes before the digest, so that the verdict goes straight to
+// none, never by way of a digest that differs from it.
 void ClearFields(HWND dialog) {
     SetDlgItemTextW(dialog, IDC_INPUT, L"");
-    SetDlgItemTextW(dialog, IDC_RESULT, L"");
     SetDlgItemTextW(dialog, IDC_REFERENCE, L"");
+    SetDlgItemTextW(dialog, IDC_RESULT, L"");
 }
 
 INT_PTR OnCommand(HWND dialog, WORD id, WORD code) {
@@ -77,6 +82,11 @@ INT_PTR OnCommand(HWND dialog, WORD id, WORD code) {
     case IDC_INPUT:
         if (code == EN_CHANGE)
             OnInputChanged(dialog);
+        return TRUE;
+    case IDC_RESULT:
+    case IDC_REFERENCE:
+        if (code == EN_CHANGE)
+            UpdateVerdict();
         return TRUE;
     case IDC_BROWSE:
         BrowseForFile(dialog, IDC_INPUT);
@@ -123,6 +133,12 @@ void OnNotify(HWND dialog, const NMHDR *notice) {
         ShellExecuteW(dialog, L"OPEN", KESTRUM_HOME_PAGE, NULL, NULL, SW_SHOWNORMAL);
 }
 
+// The theme's own colours take over, or give way, at once.
+void OnSettingChange(HWND dialog, UINT setting) {
+    if (setting == SPI_SETHIGHCONTRAST)
+        RedrawWindow(dialog, NULL, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
 } // namespace
 
 INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -141,6 +157,17 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     case WM_DROPFILES:
         OnDropFiles(dialog, (HDROP)wParam);
         return FALSE;
+    case WM_SETTINGCHANGE:
+        OnSettingChange(dialog, (UINT)wParam);
+        return FALSE;
+    // The platform then scales the dialog's font and gives it to every
+    // field; the digest's bold font follows once it has.
+    case WM_DPICHANGED:
+        PostMessageW(dialog, kFollowScaledFont, 0, 0);
+        return FALSE;
+    case kFollowScaledFont:
+        ApplyVerdictFont();
+        return TRUE;
     }
     return FALSE;
 }

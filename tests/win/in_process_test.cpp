@@ -8,6 +8,7 @@
 #include <oleacc.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <set>
 
 #include "app/app.h"
@@ -21,7 +22,7 @@ namespace {
 // What the program hands to the platform at its imports, not what is then done.
 extern "C" void *__imp_CreateFileW, *__imp_MessageBoxW, *__imp_ShellExecuteW,
     *__imp_Wow64DisableWow64FsRedirection, *__imp_Wow64RevertWow64FsRedirection,
-    *__imp_ChangeWindowMessageFilterEx;
+    *__imp_ChangeWindowMessageFilterEx, *__imp_NotifyWinEvent, *__imp_SystemParametersInfoW;
 
 // The messages the main dialog lets in from any integrity level.
 std::set<UINT> g_allowed;
@@ -32,6 +33,54 @@ BOOL WINAPI RecordFilter(HWND window, UINT message, DWORD action, PCHANGEFILTERS
     return TRUE;
 }
 
+// What screen readers are told of the digest field: its name, 「label」 when
+// that is its label's again, each event raised for it, and "polite" when it
+// is made a live region; "(elsewhere)" for a call aimed at another object.
+std::wstring g_told;
+
+std::wstring Elsewhere(HWND window, LONG object, LONG child) {
+    bool digest =
+        GetDlgCtrlID(window) == IDC_RESULT && object == OBJID_CLIENT && child == CHILDID_SELF;
+    return digest ? L"" : L"(elsewhere)";
+}
+
+HRESULT STDMETHODCALLTYPE RecordSetting(IAccPropServices *, HWND window, DWORD object, DWORD child,
+                                        MSAAPROPID property, VARIANT value) {
+    const GUID live = {
+        0xc12bcd8e, 0x2a8e, 0x4950, {0x8a, 0xe7, 0x36, 0x25, 0x11, 0x1d, 0x58, 0xeb}};
+    bool polite = property == live && value.vt == VT_I4 && value.lVal == 1; // UIA's LiveSetting
+    return g_told += Elsewhere(window, object, child) + (polite ? L"polite" : L"(other)"), S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE RecordName(IAccPropServices *, HWND window, DWORD object, DWORD child,
+                                     MSAAPROPID property, LPCWSTR name) {
+    std::wstring named = property == PROPID_ACC_NAME ? name : L"(other)";
+    return g_told += Elsewhere(window, object, child) + L"「" + named + L"」", S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE RecordNameCleared(IAccPropServices *, HWND window, DWORD object,
+                                            DWORD child, const MSAAPROPID *properties, int count) {
+    bool name = count == 1 && *properties == PROPID_ACC_NAME;
+    return g_told += Elsewhere(window, object, child) + (name ? L"「label」" : L"(other)"), S_OK;
+}
+
+void WINAPI RecordEvent(DWORD event, HWND window, LONG object, LONG child) {
+    g_told +=
+        Elsewhere(window, object, child) + (event == EVENT_OBJECT_NAMECHANGE ? L" +name"
+                                            : event == 0x8019 // EVENT_OBJECT_LIVEREGIONCHANGED
+                                                ? L" +live"
+                                                : L" +other");
+}
+
+// The system's colours, shared by every program on the desktop, changed by a
+// test, and what each was.
+std::vector<std::pair<int, COLORREF>> g_changedColours;
+
+void ChangeSysColor(int element, COLORREF colour) {
+    g_changedColours.push_back({element, GetSysColor(element)});
+    SetSysColors(1, &element, &colour);
+}
+
 struct MainDialog : ::testing::Test {
     HWND dialog = NULL;
     void SetUp() override {
@@ -39,13 +88,29 @@ struct MainDialog : ::testing::Test {
         InitCommonControlsEx(&controls);
         g_instance = GetModuleHandleW(NULL);
         Redirect(__imp_ChangeWindowMessageFilterEx, (void *)RecordFilter);
+        // Dynamic Annotation's calls, in the methods every instance shares.
+        CoInitializeEx(NULL, COINIT_APARTMENTTHREADED);
+        IAccPropServices *names = NULL;
+        Require(CoCreateInstance(CLSID_AccPropServices, NULL, CLSCTX_INPROC_SERVER,
+                                 IID_IAccPropServices, (void **)&names) == S_OK,
+                "no annotation services");
+        void **methods = *(void ***)names;
+        Redirect(methods[6], (void *)RecordSetting);     // SetHwndProp
+        Redirect(methods[7], (void *)RecordName);        // SetHwndPropStr
+        Redirect(methods[9], (void *)RecordNameCleared); // ClearHwndProps
+        names->Release();
+        Redirect(__imp_NotifyWinEvent, (void *)RecordEvent);
         dialog =
             CreateDialogParamW(g_instance, MAKEINTRESOURCEW(IDD_MAIN), NULL, MainDialogProc, 0);
         Require(dialog != NULL, "the dialog was not made");
         ShowWindow(dialog, SW_SHOW);
         SetFocus(GetDlgItem(dialog, IDC_INPUT));
     }
-    void TearDown() override { DestroyWindow(dialog), RestoreImports(); }
+    void TearDown() override {
+        DestroyWindow(dialog), RestoreImports();
+        for (; !g_changedColours.empty(); g_changedColours.pop_back())
+            SetSysColors(1, &g_changedColours.back().first, &g_changedColours.back().second);
+    }
 
     std::wstring Text(int id) const { return ItemText(dialog, id); }
     void Type(const std::wstring &keys) {
@@ -182,6 +247,143 @@ TEST_F(MainDialog, PathsAreHandedOverInTheFormThatOpensTheFileTheyName) {
                   c[1].empty() ? c[0] : c[1])
             << Narrow(c[0].substr(0, 40));
     }
+}
+
+// What a user tells a pixel of text to be, whatever its exact shade; none:
+// the edges between text and background, near both.
+enum Ink { kNone, kDark, kLight, kRed, kGreen, kBackground };
+
+Ink InkOf(COLORREF pixel, COLORREF background) {
+    int red = GetRValue(pixel), green = GetGValue(pixel), blue = GetBValue(pixel);
+    int off = std::max({abs(red - GetRValue(background)), abs(green - GetGValue(background)),
+                        abs(blue - GetBValue(background))});
+    return pixel == background                         ? kBackground
+           : off <= 96                                 ? kNone
+           : red >= 160 && green < 90 && blue < 90     ? kRed
+           : green >= 90 && red < 60 && blue < 60      ? kGreen
+           : red < 100 && green < 100 && blue < 100    ? kDark
+           : red >= 160 && green >= 160 && blue >= 160 ? kLight
+                                                       : kNone;
+}
+
+// A user's step, how a field then looks, whether the digest is bold, and what
+// screen readers were told meanwhile.
+struct Step {
+    const char *what;
+    HWND target;       // typed into, clicked without keys, or (the dialog) told of a theme
+    std::wstring keys; // or Ctrl+V and the reference it pastes
+    HWND field;
+    Ink ink;
+    COLORREF background;
+    bool bold;
+    std::wstring told;
+};
+
+// Whether the step's field is mostly its background, with text in its ink
+// and in no other.
+bool ShowsPainting(void *context) {
+    const Step *want = (const Step *)context;
+    RECT area;
+    GetClientRect(want->field, &area);
+    int inks[6] = {};
+    HDC field = GetDC(want->field);
+    for (int y = area.top; y < area.bottom; y++)
+        for (int x = area.left; x < area.right; x++)
+            inks[InkOf(GetPixel(field, x, y), want->background)]++;
+    ReleaseDC(want->field, field);
+    int text = inks[kDark] + inks[kLight] + inks[kRed] + inks[kGreen];
+    int inked = want->ink == kNone ? 0 : inks[want->ink];
+    return inks[kBackground] * 2 > area.right * area.bottom && text == inked &&
+           (want->ink == kNone || text > 30);
+}
+
+bool g_highContrast;
+
+BOOL WINAPI AnswerHighContrast(UINT action, UINT, PVOID contrast, UINT) {
+    if (action == SPI_GETHIGHCONTRAST)
+        ((HIGHCONTRASTW *)contrast)->dwFlags = g_highContrast ? HCF_HIGHCONTRASTON : 0;
+    return action == SPI_GETHIGHCONTRAST;
+}
+
+LOGFONTW FontOf(HWND field) {
+    LOGFONTW font = {};
+    GetObjectW((HFONT)SendMessageW(field, WM_GETFONT, 0, 0), sizeof(font), &font);
+    return font;
+}
+
+// References are typed, then pasted over by ones that differ only in their
+// last or first digit (the digests of "abc" and "a" from RFC 1321, in lower
+// case); then a dark high-contrast theme comes on. A mismatch is bold and told
+// once per change of verdict, not per key.
+TEST_F(MainDialog, VerdictIsSeenInColourAndBoldHeardAndThemedInHighContrast) {
+    Redirect(__imp_SystemParametersInfoW, (void *)AnswerHighContrast);
+    const std::wstring abc = L"900150983cd24fb0d6963f7d28e17f72", paste = L"\x16", // Ctrl+V
+        a = L"0cc175b9c0f1b6a831c399e269772661", firstOff = paste + L"1" + a.substr(1);
+    const std::wstring events = L" +name +live", agrees = L"「MD5值: 与参照值一致」" + events,
+                       differs = L"「MD5值: 与参照值不一致」" + events,
+                       unnamed = L"「label」" + events;
+    const COLORREF plain = GetSysColor(COLOR_BTNFACE), white = RGB(255, 255, 255), dark = 0;
+    const HWND result = GetDlgItem(dialog, IDC_RESULT),
+               reference = GetDlgItem(dialog, IDC_REFERENCE), clear = GetDlgItem(dialog, IDC_CLEAR),
+               input = GetDlgItem(dialog, IDC_INPUT);
+    const Step steps[] = {
+        {"no reference", NULL, L"", result, kDark, plain, false, L"polite"},
+        {"one digit short", reference, abc.substr(0, 31), result, kRed, white, true, differs},
+        {"equal but for case", reference, abc.substr(31), result, kGreen, white, false, agrees},
+        {"the reference itself", NULL, L"", reference, kGreen, white, false, L""},
+        {"pasted, last digit off", reference, paste + abc.substr(0, 31) + L"0", result, kRed, white,
+         true, differs},
+        {"pasted, equal", reference, paste + abc, result, kGreen, white, false, agrees},
+        {"Clear", clear, L"", result, kNone, plain, false, unnamed},
+        {"new text", input, L"a", result, kDark, plain, false, L""},
+        {"pasted, first digit off", reference, firstOff, result, kRed, white, true, differs},
+        {"high contrast", dialog, L"", result, kLight, dark, true, L""},
+        {"pasted, equal in it", reference, paste + a, result, kLight, dark, false, agrees},
+        {"the reference in it", NULL, L"", reference, kLight, dark, false, L""},
+        {"Clear in it", clear, L"", result, kNone, dark, false, unnamed},
+        {"new text in it", input, L"b", result, kLight, dark, false, L""},
+    };
+    Type(L"abc");
+    // Each step builds on the one before: the first wrong one ends the test.
+    for (const Step &step : steps) {
+        std::wstring keys = step.keys;
+        if (step.target == dialog) {
+            // The theme's colours come before its flag, which must repaint alone.
+            for (int element : {COLOR_WINDOW, COLOR_BTNFACE, COLOR_WINDOWTEXT, COLOR_BTNTEXT})
+                ChangeSysColor(element,
+                               element == COLOR_WINDOW || element == COLOR_BTNFACE ? dark : white);
+            g_highContrast = true;
+            SendMessageW(dialog, WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, 0);
+        } else if (!keys.empty() && keys[0] == paste[0]) {
+            // All selected and pasted over in one change.
+            PutOnClipboard(keys.substr(1));
+            SendMessageW(step.target, EM_SETSEL, 0, -1);
+            keys = paste;
+        } else if (step.target && keys.empty()) {
+            SendMessageW(step.target, BM_CLICK, 0, 0);
+        }
+        for (wchar_t c : keys)
+            SendMessageW(step.target, WM_CHAR, c, 1);
+        EXPECT_EQ(FontOf(result).lfWeight >= FW_BOLD, step.bold) << step.what;
+        EXPECT_EQ(g_told, step.told) << step.what;
+        g_told.clear();
+        ASSERT_TRUE(WaitFor(ShowsPainting, (void *)&step)) << step.what;
+    }
+
+    // Moved to a display of another scale, the platform gives each field the
+    // dialog's font made anew: a mismatch stays bold, in that size.
+    PutOnClipboard(firstOff.substr(1));
+    SendMessageW(reference, WM_PASTE, 0, 0);
+    LOGFONTW scaled = FontOf(reference);
+    scaled.lfHeight = scaled.lfHeight * 3 / 2;
+    HFONT font = CreateFontIndirectW(&scaled);
+    for (HWND field : {input, result, reference})
+        SendMessageW(field, WM_SETFONT, (WPARAM)font, TRUE);
+    RECT area;
+    GetWindowRect(dialog, &area);
+    SendMessageW(dialog, WM_DPICHANGED, MAKEWPARAM(144, 144), (LPARAM)&area);
+    RunMessages();
+    EXPECT_TRUE(FontOf(result).lfWeight >= FW_BOLD && FontOf(result).lfHeight == scaled.lfHeight);
 }
 
 HDROP MakeDrop(const std::wstring &names) {
