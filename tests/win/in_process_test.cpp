@@ -72,14 +72,10 @@ void WINAPI RecordEvent(DWORD event, HWND window, LONG object, LONG child) {
                                                 : L" +other");
 }
 
-// The system's colours, shared by every program on the desktop, changed by a
-// test, and what each was.
-std::vector<std::pair<int, COLORREF>> g_changedColours;
-
-void ChangeSysColor(int element, COLORREF colour) {
-    g_changedColours.push_back({element, GetSysColor(element)});
-    SetSysColors(1, &element, &colour);
-}
+// The colours a theme sets, shared by every program on the desktop, and what
+// they were before the test.
+const int kThemed[] = {COLOR_WINDOW, COLOR_BTNFACE, COLOR_WINDOWTEXT, COLOR_BTNTEXT};
+COLORREF g_unthemed[4];
 
 struct MainDialog : ::testing::Test {
     HWND dialog = NULL;
@@ -87,6 +83,8 @@ struct MainDialog : ::testing::Test {
         INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_LINK_CLASS};
         InitCommonControlsEx(&controls);
         g_instance = GetModuleHandleW(NULL);
+        for (int i = 0; i < 4; i++)
+            g_unthemed[i] = GetSysColor(kThemed[i]);
         Redirect(__imp_ChangeWindowMessageFilterEx, (void *)RecordFilter);
         // Dynamic Annotation's calls, in the methods every instance shares.
         CoInitializeEx(NULL, COINIT_APARTMENTTHREADED);
@@ -107,9 +105,7 @@ struct MainDialog : ::testing::Test {
         SetFocus(GetDlgItem(dialog, IDC_INPUT));
     }
     void TearDown() override {
-        DestroyWindow(dialog), RestoreImports();
-        for (; !g_changedColours.empty(); g_changedColours.pop_back())
-            SetSysColors(1, &g_changedColours.back().first, &g_changedColours.back().second);
+        DestroyWindow(dialog), RestoreImports(), SetSysColors(4, kThemed, g_unthemed);
     }
 
     std::wstring Text(int id) const { return ItemText(dialog, id); }
@@ -349,9 +345,8 @@ TEST_F(MainDialog, VerdictIsSeenInColourAndBoldHeardAndThemedInHighContrast) {
         std::wstring keys = step.keys;
         if (step.target == dialog) {
             // The theme's colours come before its flag, which must repaint alone.
-            for (int element : {COLOR_WINDOW, COLOR_BTNFACE, COLOR_WINDOWTEXT, COLOR_BTNTEXT})
-                ChangeSysColor(element,
-                               element == COLOR_WINDOW || element == COLOR_BTNFACE ? dark : white);
+            const COLORREF theme[] = {dark, dark, white, white};
+            SetSysColors(4, kThemed, theme);
             g_highContrast = true;
             SendMessageW(dialog, WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, 0);
         } else if (!keys.empty() && keys[0] == paste[0]) {
