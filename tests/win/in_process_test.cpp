@@ -8,6 +8,7 @@
 #include <oleacc.h>
 #include <shlobj.h>
 
+#include <fstream>
 #include <set>
 
 #include "app/app.h"
@@ -15,13 +16,15 @@
 #include "resource.h"
 #include "support.h"
 #include "ui/main_dialog.h"
+#include "ui/window_services.h"
 
 namespace {
 
 // What the program hands to the platform at its imports, not what is then done.
 extern "C" void *__imp_CreateFileW, *__imp_MessageBoxW, *__imp_ShellExecuteW,
     *__imp_Wow64DisableWow64FsRedirection, *__imp_Wow64RevertWow64FsRedirection,
-    *__imp_ChangeWindowMessageFilterEx;
+    *__imp_ChangeWindowMessageFilterEx, *__imp_GetTokenInformation, *__imp_CoCreateInstance,
+    *__imp_MessageBeep, *__imp_ReadFile, *__imp_CoInitializeEx, *__imp_DialogBoxParamW;
 
 // The messages the main dialog lets in from any integrity level.
 std::set<UINT> g_allowed;
@@ -39,6 +42,9 @@ struct MainDialog : ::testing::Test {
         InitCommonControlsEx(&controls);
         g_instance = GetModuleHandleW(NULL);
         Redirect(__imp_ChangeWindowMessageFilterEx, (void *)RecordFilter);
+        Open();
+    }
+    void Open() {
         dialog =
             CreateDialogParamW(g_instance, MAKEINTRESOURCEW(IDD_MAIN), NULL, MainDialogProc, 0);
         Require(dialog != NULL, "the dialog was not made");
@@ -96,23 +102,34 @@ TEST_F(MainDialog, TypedPastedAndEnteredTextShowsTheDigestOfItsCodePageBytes) {
     EXPECT_GT(SendDlgItemMessageW(dialog, IDC_INPUT, EM_GETFIRSTVISIBLELINE, 0, 0), 0);
 }
 
-// Each name ends with its file's size; another program holds it open to write.
+std::set<HCURSOR> g_cursors; // the pointer at each read of a file
+
+BOOL WINAPI ReadUnderCursor(HANDLE file, LPVOID to, DWORD size, LPDWORD got, LPOVERLAPPED at) {
+    static auto read =
+        (decltype(&ReadFile))(void *)GetProcAddress(LoadLibraryW(L"kernel32"), "ReadFile");
+    g_cursors.insert(GetCursor());
+    return read(file, to, size, got, at);
+}
+
+// Each name ends with its file's size; another program holds it open to write,
+// sharing it for reading only, and the pointer waits while it is read.
 // What cannot be opened (a folder, a locked file, a device, a pipe that never
 // writes) or read (memory's unmapped first page) shows so, with its path whole.
 TEST_F(MainDialog, FileShowsThePlatformDigestOfItsBytesOrWhatFailed) {
     std::vector<std::wstring> names = {L"校验文件 测试.777", std::wstring(240, L'l') + L".70000"};
     for (int size : {0, 1, 55, 56, 64, 65, 1048576, 1048577})
         names.push_back(std::to_wstring(size));
+    Redirect(__imp_ReadFile, (void *)ReadUnderCursor);
     for (const std::wstring &name : names) {
         std::string bytes = TestBytes(_wtoi(name.substr(name.rfind(L'.') + 1).c_str()), 7);
         std::wstring path = WriteScratchFile(name, bytes);
-        HANDLE writer =
-            CreateFileW((L"\\\\?\\" + path).c_str(), GENERIC_WRITE,
-                        FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING, 0, NULL);
+        HANDLE writer = CreateFileW((L"\\\\?\\" + path).c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+                                    NULL, OPEN_EXISTING, 0, NULL);
         Require(writer != INVALID_HANDLE_VALUE, "the writer did not open the file");
         EXPECT_EQ(Shown(path), PlatformMd5(bytes)) << Narrow(name);
         CloseHandle(writer);
     }
+    EXPECT_EQ(g_cursors, std::set<HCURSOR>{LoadCursorW(NULL, IDC_WAIT)});
 
     std::wstring locked = WriteScratchFile(L"locked", "abc");
     HANDLE holder = CreateFileW(locked.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
@@ -150,8 +167,8 @@ int WINAPI RecordBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
 
 HINSTANCE WINAPI RecordShellRequest(HWND owner, LPCWSTR verb, LPCWSTR file, LPCWSTR, LPCWSTR,
                                     INT show) {
-    g_request =
-        std::to_wstring((UINT_PTR)owner) + L"|" + verb + L"|" + file + L"|" + std::to_wstring(show);
+    g_request = (GetDlgItem(owner, IDC_LINK) ? L"the window|" : L"another|") + std::wstring(verb) +
+                L"|" + file + L"|" + std::to_wstring(show);
     return (HINSTANCE)33; // above 32: done
 }
 
@@ -214,65 +231,158 @@ TEST_F(MainDialog, OneDroppedFileIsDigestedAndSeveralAreRefused) {
     }
 }
 
-// The path typed into the open-file dialog (none: cancel), and whether it came up.
-std::wstring g_choice;
-bool g_opened;
+// The path typed into the open-file dialog (none: cancel), the dialog once it
+// came up, and what it offered: its filter, and which of two files it listed.
+std::wstring g_choice, g_offered;
+HWND g_box;
 
-// In each box's modal loop: the open-file dialog takes the path and Open once;
-// any other box, Cancel.
-LRESULT CALLBACK ChooseFile(int code, WPARAM window, LPARAM info) {
-    HWND box = (HWND)window,
-         name = GetDlgItem(box, 0x480) ? GetDlgItem(box, 0x480) : GetDlgItem(box, 0x47C);
-    if (code == HCBT_ACTIVATE && name && !g_opened && !g_choice.empty()) {
-        SetWindowTextW(name, g_choice.c_str());
-        PostMessageW(box, WM_COMMAND, IDOK, 0);
-    } else if (code == HCBT_ACTIVATE && GetWindow(box, GW_OWNER)) {
-        PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
+// Once the open-file dialog has filled its list: it takes the path and Open.
+void CALLBACK TakeChoice(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(NULL, timer);
+    wchar_t filter[64] = {};
+    GetDlgItemTextW(g_box, 0x470, filter, 64);
+    HWND list = FindWindowExW(FindWindowExW(g_box, NULL, L"SHELLDLL_DefView", NULL), NULL,
+                              L"SysListView32", NULL);
+    g_offered = filter;
+    for (const wchar_t *name : {L"no extension", L"odd.q7z"}) {
+        LVFINDINFOW find = {LVFI_STRING, name};
+        g_offered += SendMessageW(list, LVM_FINDITEMW, -1, (LPARAM)&find) >= 0 ? L"|" : L"|not ";
+        g_offered += name;
     }
-    g_opened = g_opened || (code == HCBT_ACTIVATE && name);
+    SetDlgItemTextW(g_box, GetDlgItem(g_box, 0x480) ? 0x480 : 0x47C, g_choice.c_str());
+    PostMessageW(g_box, WM_COMMAND, g_choice.empty() ? IDCANCEL : IDOK, 0);
+}
+
+// In each box's modal loop: the open-file dialog, once, as above; any other
+// box is cancelled.
+LRESULT CALLBACK ChooseFile(int code, WPARAM window, LPARAM info) {
+    HWND box = (HWND)window;
+    if (code == HCBT_ACTIVATE && !g_box && (GetDlgItem(box, 0x480) || GetDlgItem(box, 0x47C)))
+        g_box = box, SetTimer(NULL, 0, 10, TakeChoice);
+    else if (code == HCBT_ACTIVATE && GetWindow(box, GW_OWNER))
+        PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
     return CallNextHookEx(NULL, code, window, info);
 }
 
-// The file button, by Alt+F: a file chosen, then the dialog cancelled.
+std::wstring CurrentFolder() {
+    wchar_t folder[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, folder);
+    return folder;
+}
+
+// The file button, by Alt+F: a file of the longest path Wine's own dialog
+// takes typed (263 characters) chosen, then the dialog, opened in that
+// file's folder, cancelled. The current folder stays as it was.
 TEST_F(MainDialog, FileButtonDigestsTheChosenFileAndCancelKeepsTheFields) {
     const std::string bytes = TestBytes(4321, 2);
-    const std::wstring paths[] = {L"", WriteScratchFile(L"chosen.dat", bytes)};
+    WriteScratchFile(L"no extension", ""), WriteScratchFile(L"odd.q7z", "");
+    const std::wstring folder = CurrentFolder(),
+                       paths[] = {WriteScratchFile(
+                                      std::wstring(263 - ScratchPath(L"").size(), L'c'), bytes),
+                                  L""};
     HHOOK hook = SetWindowsHookExW(WH_CBT, ChooseFile, NULL, GetCurrentThreadId());
     for (const std::wstring &path : paths) {
         Fill(L"kept");
-        g_choice = path, g_opened = false;
+        g_choice = path, g_box = NULL;
         PressKey(L'f', true);
-        EXPECT_TRUE(g_opened) << "the file dialog opened";
-        EXPECT_EQ(Fields(),
-                  path.empty() ? L"kept|kept|kept" : path + L"|" + PlatformMd5(bytes) + L"|kept")
-            << path.size();
+        EXPECT_EQ(Fields() + L"|" + CurrentFolder(),
+                  (path.empty() ? L"kept|kept|kept" : path + L"|" + PlatformMd5(bytes) + L"|kept") +
+                      L"|" + folder);
     }
+    EXPECT_EQ(g_offered, L"All Files(*.*)|no extension|odd.q7z");
     UnhookWindowsHookEx(hook);
 }
 
-// A click on the link's first letter, then Enter on the link it focused: the
-// user's own input, through the platform's input queue.
-TEST_F(MainDialog, LinkOpensTheAddressItShowsOnAClickAndOnEnter) {
-    HWND link = GetDlgItem(dialog, IDC_LINK);
+BOOL g_elevated;
+
+// The process's token, as run as administrator or not.
+BOOL WINAPI ReadElevation(HANDLE, TOKEN_INFORMATION_CLASS kind, LPVOID to, DWORD, PDWORD) {
+    if (kind == TokenElevation)
+        ((TOKEN_ELEVATION *)to)->TokenIsElevated = g_elevated;
+    return kind == TokenElevation;
+}
+
+HRESULT WINAPI NoDesktopShell(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID *object) {
+    g_request = L"no desktop shell";
+    *object = NULL;
+    return REGDB_E_CLASSNOTREG;
+}
+
+// The address a browser was started with. Wine's winebrowser starts the
+// programs its registry value names with the address after them: here a
+// shell that writes it into this file.
+std::wstring Browsed() {
+    std::ifstream file("Z:" KESTRUM_BROWSED);
+    std::string address;
+    std::getline(file, address);
+    return std::wstring(address.begin(), address.end());
+}
+
+// A click on the link's first letter, or Enter on the link: the user's own
+// input, through the platform's input queue. Not elevated, the shell opens
+// the address here, and no drop is let in from a lower integrity level. Run
+// as administrator, the desktop's shell (Wine's own) opens it as the
+// signed-in user, or nothing does where there is none; and the three
+// messages that carry a drop are let in.
+TEST_F(MainDialog, LinkOpensTheAddressItShowsAsTheSignedInUser) {
     LITEM item = {LIF_ITEMINDEX | LIF_URL, 0};
-    ASSERT_TRUE(SendMessageW(link, LM_GETITEM, 0, (LPARAM)&item));
+    ASSERT_TRUE(SendDlgItemMessageW(dialog, IDC_LINK, LM_GETITEM, 0, (LPARAM)&item));
+    const std::wstring browser = L"/bin/sh -c \"echo $0 >'" KESTRUM_BROWSED L"'\"",
+                       url = item.szUrl;
+    const wchar_t *key = L"Software\\Wine\\WineBrowser";
+    Require(!RegSetKeyValueW(HKEY_CURRENT_USER, key, L"Browsers", REG_SZ, browser.c_str(),
+                             (browser.size() + 1) * sizeof(wchar_t)),
+            "the browser was not replaced");
+    CoInitializeEx(NULL, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    Redirect(__imp_GetTokenInformation, (void *)ReadElevation);
     Redirect(__imp_ShellExecuteW, (void *)RecordShellRequest);
+    HWND link = GetDlgItem(dialog, IDC_LINK);
     RECT area;
     GetWindowRect(link, &area);
-    SetForegroundWindow(dialog);
     SetCursorPos(area.left + 3, (area.top + area.bottom) / 2);
-    for (BYTE key : {0, VK_RETURN}) {
+    const std::set<UINT> drop = {WM_DROPFILES, WM_COPYDATA, 0x49}; // WM_COPYGLOBALDATA
+    const struct {
+        BOOL elevated;
+        BYTE key;      // none: a click
+        void *objects; // COM's own, or none
+        std::wstring opened;
+    } cases[] = {
+        {FALSE, 0, NULL, L"the window|OPEN|" + url + L"|" + std::to_wstring(SW_SHOWNORMAL) + L"/"},
+        {TRUE, VK_RETURN, NULL, L"/" + url},
+        {TRUE, 0, (void *)NoDesktopShell, L"no desktop shell/"},
+    };
+    for (const auto &c : cases) {
+        g_elevated = c.elevated;
+        if (c.objects)
+            Redirect(__imp_CoCreateInstance, c.objects);
+        g_allowed.clear(), SetupMainWindow(dialog);
+        EXPECT_EQ(g_allowed, c.elevated ? drop : std::set<UINT>{});
+        SetForegroundWindow(dialog), SetFocus(link);
+        DeleteFileA("Z:" KESTRUM_BROWSED);
         g_request.clear();
-        if (key == 0)
+        if (c.key == 0)
             mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0),
                 mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
         else
-            keybd_event(key, 0, 0, 0), keybd_event(key, 0, KEYEVENTF_KEYUP, 0);
-        WaitFor([](void *) { return !g_request.empty(); }, NULL);
-        EXPECT_EQ(g_request, std::to_wstring((UINT_PTR)dialog) + L"|OPEN|" + item.szUrl + L"|" +
-                                 std::to_wstring(SW_SHOWNORMAL))
-            << (key ? "Enter" : "click");
+            keybd_event(c.key, 0, 0, 0), keybd_event(c.key, 0, KEYEVENTF_KEYUP, 0);
+        WaitFor([](void *) { return !g_request.empty() || !Browsed().empty(); }, NULL);
+        EXPECT_EQ(g_request + L"/" + Browsed(), c.opened) << (c.key ? "Enter" : "click");
     }
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, key, L"Browsers");
+}
+
+HANDLE g_held = CreateEventW(NULL, FALSE, FALSE, NULL);
+
+// A hold on the clipboard for the milliseconds given, as another program's.
+DWORD WINAPI HoldClipboard(void *milliseconds) {
+    if (OpenClipboard(NULL))
+        SetEvent(g_held), Sleep((DWORD)(UINT_PTR)milliseconds), CloseClipboard();
+    return 0;
+}
+
+BOOL WINAPI RecordBeep(UINT type) {
+    g_request = L"beep " + std::to_wstring(type);
+    return TRUE;
 }
 
 // The window shows its icon, stays on top and takes drops, also from a lower
@@ -281,7 +391,6 @@ TEST_F(MainDialog, LinkOpensTheAddressItShowsOnAClickAndOnEnter) {
 // visits the eight controls in order, never a label. The copied digest is
 // pasted where a user would; nothing to copy keeps it there.
 TEST_F(MainDialog, WindowTakesDropsNamesItsFieldsAndAnswersItsKeys) {
-    EXPECT_EQ(g_allowed, (std::set<UINT>{WM_DROPFILES, WM_COPYDATA, 0x49})); // WM_COPYGLOBALDATA
     HICON icon = LoadIconW(g_instance, MAKEINTRESOURCEW(IDI_MAIN));
     EXPECT_TRUE(icon && (HICON)SendMessageW(dialog, WM_GETICON, ICON_BIG, 0) == icon &&
                 (HICON)SendMessageW(dialog, WM_GETICON, ICON_SMALL, 0) == icon);
@@ -305,14 +414,53 @@ TEST_F(MainDialog, WindowTakesDropsNamesItsFieldsAndAnswersItsKeys) {
         EXPECT_EQ((PressKey(VK_TAB), GetDlgCtrlID(GetFocus())), id);
     Type(L"a");
     PutOnClipboard(L"earlier");
-    PressKey(L'c', true);
+    Redirect(__imp_MessageBeep, (void *)RecordBeep);
+    const std::wstring digest = L"0CC175B9C0F1B6A831C399E269772661";
+    // Held past the copy's retries, then only for a moment of them.
+    const std::pair<DWORD, std::wstring> holds[] = {
+        {700, L"earlier/beep " + std::to_wstring(MB_ICONWARNING)}, {50, digest + L"/"}};
+    for (const auto &[milliseconds, pasted] : holds) {
+        g_request.clear();
+        HANDLE holder =
+            CreateThread(NULL, 0, HoldClipboard, (void *)(UINT_PTR)milliseconds, 0, NULL);
+        Require(WaitForSingleObject(g_held, kPatience) == WAIT_OBJECT_0,
+                "the clipboard was not held");
+        PressKey(L'c', true);
+        WaitForSingleObject(holder, kPatience), CloseHandle(holder);
+        SetDlgItemTextW(dialog, IDC_REFERENCE, L"");
+        SendDlgItemMessageW(dialog, IDC_REFERENCE, WM_PASTE, 0, 0);
+        EXPECT_EQ(Text(IDC_REFERENCE) + L"/" + g_request, pasted) << milliseconds << " ms";
+    }
     EXPECT_EQ(GetClipboardOwner(), dialog);
     SetDlgItemTextW(dialog, IDC_REFERENCE, L"reference");
     PressKey(L'e', true);
     EXPECT_EQ(Fields(), L"||");
     PressKey(L'c', true);
     SendDlgItemMessageW(dialog, IDC_REFERENCE, WM_PASTE, 0, 0);
-    EXPECT_EQ(Text(IDC_REFERENCE), L"0CC175B9C0F1B6A831C399E269772661");
+    EXPECT_EQ(Text(IDC_REFERENCE), digest);
+}
+
+HRESULT WINAPI RecordApartment(LPVOID, DWORD model) {
+    g_request += L"apartment " + std::to_wstring(model) + L", ";
+    return S_OK;
+}
+
+INT_PTR WINAPI RecordDialogBox(HINSTANCE, LPCWSTR, HWND, DLGPROC, LPARAM) {
+    g_request += L"dialog";
+    return 0;
+}
+
+// The window's thread is a single-threaded COM apartment without OLE1's DDE
+// before the dialog exists, as the shell's objects and the desktop's need.
+TEST(StartUp, MakesTheThreadAnApartmentBeforeTheDialog) {
+    Redirect(__imp_CoInitializeEx, (void *)RecordApartment);
+    Redirect(__imp_DialogBoxParamW, (void *)RecordDialogBox);
+    AppMain(GetModuleHandleW(NULL), NULL, NULL, SW_SHOWDEFAULT);
+    RestoreImports();
+    g_launchPath = NULL; // this test's own first argument
+    EXPECT_EQ(g_request, L"apartment " +
+                             std::to_wstring(COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE) +
+                             L", dialog");
 }
 
 } // namespace

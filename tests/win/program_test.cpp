@@ -13,14 +13,30 @@ struct Program : ::testing::Test {
     HWND dialog = NULL;
 
     // The build names the program by its Unix path, under Wine's Z:. Stops the
-    // test unless its dialog appears, or if the program then finds the DLL
-    // beside it by name, as the file dialog or the shell would load one.
+    // test, naming the arguments, unless its dialog appears centred on the
+    // screen's work area, or if the program then finds the DLL beside it by
+    // name, as the file dialog or the shell would load one.
     void Start(const std::wstring &arguments) {
         std::wstring line = L"\"Z:" KESTRUM_PROGRAM L"\" " + arguments;
+        const std::string started = "the program started with [" + Narrow(arguments) + "] ";
         STARTUPINFOW startup = {sizeof(startup)};
         Require(CreateProcessW(NULL, &line[0], NULL, NULL, 0, 0, NULL, NULL, &startup, &process),
-                "the program did not start");
-        Require(WaitFor(FindOwnWindow, this), "the program started showed no window");
+                started + "did not start");
+        if (!WaitFor(FindOwnWindow, this)) {
+            DWORD code = STILL_ACTIVE;
+            GetExitCodeProcess(process.hProcess, &code);
+            Require(false,
+                    started + "showed no window and " +
+                        (code == STILL_ACTIVE ? "still runs"
+                                              : "ended with exit code " + std::to_string(code)));
+        }
+        RECT window;
+        MONITORINFO screen = {sizeof(screen)};
+        GetWindowRect(dialog, &window);
+        GetMonitorInfoW(MonitorFromWindow(dialog, MONITOR_DEFAULTTONEAREST), &screen);
+        const RECT &work = screen.rcWork;
+        EXPECT_NEAR(window.left + window.right, work.left + work.right, 1) << started;
+        EXPECT_NEAR(window.top + window.bottom, work.top + work.bottom, 1) << started;
         const size_t size = sizeof(KESTRUM_PLANTED);
         void *copy = VirtualAllocEx(process.hProcess, NULL, size, MEM_COMMIT, PAGE_READWRITE);
         bool put = copy && WriteProcessMemory(process.hProcess, copy, KESTRUM_PLANTED, size, NULL);
@@ -28,7 +44,7 @@ struct Program : ::testing::Test {
             process.hProcess, NULL, 0, (LPTHREAD_START_ROUTINE)(void *)LoadLibraryW, copy, 0, NULL);
         Require(put && WaitForSingleObject(load, kPatience) == WAIT_OBJECT_0 &&
                     WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT,
-                "the program's load by name did not run, or found the DLL beside it");
+                started + "ran no load by name, or its load found the DLL beside it");
         CloseHandle(load);
     }
     static BOOL CALLBACK TakeIfVisible(HWND window, LPARAM found) {

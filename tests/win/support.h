@@ -15,7 +15,7 @@
 const DWORD kPatience = KESTRUM_TEST_PATIENCE_MS;
 
 // Stops the test, saying what failed and the platform's last error, unless ok.
-inline void Require(bool ok, const char *what) {
+inline void Require(bool ok, const std::string &what) {
     if (!ok)
         throw std::runtime_error(what + (" (error " + std::to_string(GetLastError()) + ")"));
 }
@@ -91,9 +91,7 @@ struct ScratchFolder {
         DeleteFileW(path);
         CreateDirectoryW(path, NULL);
     }
-    // The file dialog makes the chosen file's folder current, which pins it.
     ~ScratchFolder() {
-        SetCurrentDirectoryW(L"C:\\");
         const std::wstring folder = L"\\\\?\\" + std::wstring(path);
         WIN32_FIND_DATAW found;
         HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
