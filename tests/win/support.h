@@ -6,6 +6,8 @@
 #include <bcrypt.h>
 #include <stdint.h>
 
+#include <filesystem>
+#include <fstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -110,14 +112,9 @@ inline std::wstring ScratchPath(const std::wstring &name) {
 
 inline std::wstring WriteScratchFile(const std::wstring &name, const std::string &bytes) {
     std::wstring path = ScratchPath(name);
-    HANDLE file =
-        CreateFileW((L"\\\\?\\" + path).c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
-    DWORD written = 0;
-    Require(file != INVALID_HANDLE_VALUE &&
-                WriteFile(file, bytes.data(), (DWORD)bytes.size(), &written, NULL) &&
-                written == bytes.size(),
+    std::ofstream file(std::filesystem::path(L"\\\\?\\" + path), std::ios::binary);
+    Require(file.write(bytes.data(), bytes.size()).flush().good(),
             "a scratch file was not written");
-    CloseHandle(file);
     return path;
 }
 
@@ -153,11 +150,12 @@ inline void PutOnClipboard(const std::wstring &text) {
 // Import slots (__imp_Name) pointed elsewhere, and what each held.
 inline std::vector<std::pair<void **, void *>> g_redirected;
 
-inline void Redirect(void *&slot, void *replacement) {
+// The replacement: a function, or a lambda that stands for one.
+template <typename Replacement> void Redirect(void *&slot, Replacement replacement) {
     DWORD protection;
     VirtualProtect(&slot, sizeof(void *), PAGE_READWRITE, &protection);
     g_redirected.push_back({&slot, slot});
-    slot = replacement;
+    slot = (void *)+replacement;
 }
 
 inline void RestoreImports() {
