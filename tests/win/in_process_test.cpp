@@ -1,5 +1,4 @@
-// The real dialog in this process, driven by the messages a user's actions send,
-// and the digest jobs with real files, devices and pipes, against the platform's MD5.
+// The real dialog in this process, driven as a user drives it, and the digest jobs.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -21,17 +20,14 @@
 
 namespace {
 
-// What the program hands to the platform at its imports, not what is then done.
-// Only a 64-bit build runs these tests, where a lambda has the platform's one
-// calling convention and can stand in for an import.
+// What the program asks at its imports (64-bit only: a lambda can stand in).
 extern "C" void *__imp_CreateFileW, *__imp_MessageBoxW, *__imp_ShellExecuteW,
     *__imp_Wow64DisableWow64FsRedirection, *__imp_Wow64RevertWow64FsRedirection,
     *__imp_ChangeWindowMessageFilterEx, *__imp_GetTokenInformation, *__imp_CoCreateInstance,
     *__imp_MessageBeep, *__imp_ReadFile, *__imp_CoInitializeEx, *__imp_DialogBoxParamW;
 
-std::set<UINT> g_allowed; // the messages the main dialog lets in from lower levels
-std::wstring g_request;   // what the program last asked of a recorded import
-std::wstring g_started;   // what start-up asked for, in order
+std::set<UINT> g_allowed;          // the messages the main dialog lets in from lower levels
+std::wstring g_request, g_started; // what the program last asked; what start-up asked, in order
 HWND g_made;
 
 // The dialog as start-up makes it, but modeless.
@@ -40,8 +36,7 @@ struct MainDialog : ::testing::Test {
     void SetUp() override {
         Redirect(__imp_CoInitializeEx, [](void *, DWORD model) {
             g_started += L"apartment " + std::to_wstring(model) + L", ";
-            return ((decltype(&CoInitializeEx))(void *)GetProcAddress(
-                GetModuleHandleW(L"ole32"), "CoInitializeEx"))(NULL, model);
+            return ((decltype(&CoInitializeEx))g_redirected[0].second)(NULL, model); // its own
         });
         Redirect(__imp_DialogBoxParamW, [](HINSTANCE instance, LPCWSTR name, HWND, DLGPROC proc,
                                            LPARAM) {
@@ -73,7 +68,7 @@ struct MainDialog : ::testing::Test {
     std::wstring Fields() const {
         return Text(IDC_INPUT) + L"|" + Text(IDC_RESULT) + L"|" + Text(IDC_REFERENCE);
     }
-    // The file job's text in the result field, which shows something else before.
+    // The file job's text in the result field, which showed something else.
     std::wstring Shown(const std::wstring &path) {
         SetDlgItemTextW(dialog, IDC_RESULT, L"stale");
         DigestFile(path.c_str(), dialog, IDC_RESULT);
@@ -81,8 +76,7 @@ struct MainDialog : ::testing::Test {
     }
 };
 
-// Expected digests are of the code page 936 bytes, computed apart from the
-// program (Python's hashlib over str.encode("gbk")).
+// Digests of the code page 936 bytes, from Python's hashlib over str.encode("gbk").
 TEST_F(MainDialog, TypedPastedAndEnteredTextShowsTheDigestOfItsCodePageBytes) {
     const wchar_t *steps[][2] = {
         {L"abc", L"900150983CD24FB0D6963F7D28E17F72"},
@@ -95,8 +89,7 @@ TEST_F(MainDialog, TypedPastedAndEnteredTextShowsTheDigestOfItsCodePageBytes) {
         EXPECT_EQ(Text(IDC_RESULT), step[1]) << Narrow(Text(IDC_INPUT));
     }
 
-    // More lines than the box shows, and more characters than its default
-    // limit, pasted; then Enter adds CR LF past them, scrolled to the caret.
+    // Past the box's lines and its default limit, pasted; Enter adds CR LF there.
     std::wstring pasted;
     for (int line = 1; line <= 24; line++)
         pasted += std::wstring(2100, L'文') + L"第" + std::to_wstring(line) + L"行 line\r\n";
@@ -112,10 +105,8 @@ TEST_F(MainDialog, TypedPastedAndEnteredTextShowsTheDigestOfItsCodePageBytes) {
 
 std::set<HCURSOR> g_cursors; // the pointer at each read of a file
 
-// Each name ends with its file's size; another program holds it open to write,
-// sharing it for reading only, and the pointer waits while it is read.
-// What cannot be opened (a folder, a locked file, a device, a pipe that never
-// writes) or read (memory's unmapped first page) shows so, with its path whole.
+// Each name ends with its size; a writer shares it for reading only; reads show
+// the wait pointer. What cannot be opened or read shows so, its path whole.
 TEST_F(MainDialog, FileShowsThePlatformDigestOfItsBytesOrWhatFailed) {
     std::vector<std::wstring> names = {L"校验文件 测试.777", std::wstring(240, L'l') + L".70000"};
     for (int size : {0, 1, 55, 56, 64, 65, 1048576, 1048577})
@@ -154,17 +145,14 @@ BOOL WINAPI RecordRedirectionOn(PVOID) { return !(g_unredirected = false); }
 // A pipe server the path reaches may identify the user, never act as the user.
 HANDLE WINAPI RecordPath(LPCWSTR path, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD flags,
                          HANDLE) {
-    bool identifyOnly =
-        (flags & SECURITY_VALID_SQOS_FLAGS) == (SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION);
+    const DWORD identify = SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION;
     g_request = path + std::wstring(g_unredirected ? L"" : L" redirected") +
-                (identifyOnly ? L"" : L" impersonable");
-    SetLastError(ERROR_FILE_NOT_FOUND);
-    return INVALID_HANDLE_VALUE;
+                ((flags & SECURITY_VALID_SQOS_FLAGS) == identify ? L"" : L" impersonable");
+    return SetLastError(ERROR_FILE_NOT_FOUND), INVALID_HANDLE_VALUE;
 }
 
 // Windows, unlike Wine, opens a path of MAX_PATH characters or more only in the
-// long form, and Sysnative only while System32 is redirected; a path in any
-// other place is opened with the redirection off and turned on again.
+// long form, Sysnative only while redirected, anything else unredirected.
 TEST_F(MainDialog, PathsAreHandedOverInTheFormThatOpensTheFileTheyName) {
     Redirect(__imp_CreateFileW, RecordPath);
     Redirect(__imp_Wow64DisableWow64FsRedirection, RecordRedirectionOff);
@@ -225,13 +213,11 @@ TEST_F(MainDialog, OneDroppedFileIsDigestedAndSeveralAreRefused) {
     }
 }
 
-// The path typed into the open-file dialog (none: cancel), the dialog once it
-// came up, and what it offered: its filter, and whether it listed a file with no extension.
+// The path for the open-file dialog (none: cancel), the dialog, what it offered.
 std::wstring g_choice, g_offered;
 HWND g_box;
 
-// In each box's modal loop: the open-file dialog, once, is read when it has
-// filled its list, then takes the path and Open; any other box is cancelled.
+// The open-file dialog, its list filled, is read and takes the path; others cancel.
 LRESULT CALLBACK ChooseFile(int code, WPARAM window, LPARAM info) {
     HWND box = (HWND)window;
     if (code == HCBT_ACTIVATE && !g_box && (GetDlgItem(box, 0x480) || GetDlgItem(box, 0x47C)))
@@ -252,24 +238,21 @@ LRESULT CALLBACK ChooseFile(int code, WPARAM window, LPARAM info) {
     return CallNextHookEx(NULL, code, window, info);
 }
 
-// The file button, by Alt+F: a file of the longest path Wine's own dialog
-// takes typed (263 characters) chosen, then the dialog, opened in that
-// file's folder, cancelled. The current folder stays as it was.
+// The file button (Alt+F): a path of 263 characters (Wine's dialog's longest) chosen,
+// then cancelled in that folder, which lists a file with no extension; the current folder stays.
 TEST_F(MainDialog, FileButtonDigestsTheChosenFileAndCancelKeepsTheFields) {
     const std::string bytes = TestBytes(4321, 2);
     WriteScratchFile(L"no extension", "");
-    const std::wstring folder = std::filesystem::current_path(),
-                       file = WriteScratchFile(std::wstring(263 - ScratchPath(L"").size(), L'c'),
-                                               bytes);
+    const std::wstring folder = std::filesystem::current_path(), named = ScratchPath(L"");
+    const std::wstring file = WriteScratchFile(std::wstring(263 - named.size(), L'c'), bytes);
     HHOOK hook = SetWindowsHookExW(WH_CBT, ChooseFile, NULL, GetCurrentThreadId());
     for (const std::wstring &path : {file, std::wstring()}) {
         Fill(L"kept");
         g_choice = path, g_box = NULL;
         PressKey(L'f', true);
-        EXPECT_EQ(
-            Fields() + L"|" + std::filesystem::current_path().wstring(),
-            (path.empty() ? L"kept|kept|kept|" : path + L"|" + PlatformMd5(bytes) + L"|kept|") +
-                folder);
+        const std::wstring shown = path.empty() ? L"kept|kept" : path + L"|" + PlatformMd5(bytes);
+        EXPECT_EQ(Fields() + L"|" + std::filesystem::current_path().wstring(),
+                  shown + L"|kept|" + folder);
     }
     EXPECT_EQ(g_offered, L"All Files(*.*)| listed");
     UnhookWindowsHookEx(hook);
@@ -277,26 +260,21 @@ TEST_F(MainDialog, FileButtonDigestsTheChosenFileAndCancelKeepsTheFields) {
 
 BOOL g_elevated;
 
-// The address a browser was started with: Wine's winebrowser runs the
-// programs its registry value names with the address, here a shell that
-// writes it into this file.
-bool Browsed(void *address) {
+// Whether the shell was asked here, or a browser run, with the address into.
+bool Opened(void *into) {
     std::wifstream file("Z:" KESTRUM_BROWSED);
-    return std::getline(file, *(std::wstring *)address) && !((std::wstring *)address)->empty();
+    return !g_request.empty() || std::getline(file, *(std::wstring *)into).good();
 }
 
-// A click on the link's first letter, or Enter on the link: the user's own
-// input, through the platform's input queue. Not elevated, the shell opens the
-// address here and no drop is let in from a lower integrity level. Run as
-// administrator, the desktop's shell (Wine's) opens it as the signed-in user,
-// and the three messages of a drop are let in.
+// A click on the link, or Enter, through the input queue. Not elevated, the shell opens it
+// here and no drop is let in from below; as administrator, the desktop's shell opens it as
+// the signed-in user (Wine's winebrowser runs a recorder), and a drop's three messages pass.
 TEST_F(MainDialog, LinkOpensTheAddressItShowsAsTheSignedInUser) {
     LITEM item = {LIF_ITEMINDEX | LIF_URL, 0};
     ASSERT_TRUE(SendDlgItemMessageW(dialog, IDC_LINK, LM_GETITEM, 0, (LPARAM)&item));
-    const std::wstring browser = L"/bin/sh -c \"echo $0 >'" KESTRUM_BROWSED L"'\"";
-    const wchar_t *key = L"Software\\Wine\\WineBrowser";
-    Require(!RegSetKeyValueW(HKEY_CURRENT_USER, key, L"Browsers", REG_SZ, browser.c_str(),
-                             (browser.size() + 1) * sizeof(wchar_t)),
+    const wchar_t browser[] = L"/bin/sh -c \"echo $0 >'" KESTRUM_BROWSED L"'\"",
+                  *key = L"Software\\Wine\\WineBrowser";
+    Require(!RegSetKeyValueW(HKEY_CURRENT_USER, key, L"Browsers", REG_SZ, browser, sizeof(browser)),
             "the browser was not replaced");
     Redirect(__imp_GetTokenInformation,
              [](HANDLE, TOKEN_INFORMATION_CLASS kind, void *to, DWORD, DWORD *) -> BOOL {
@@ -311,35 +289,35 @@ TEST_F(MainDialog, LinkOpensTheAddressItShowsAsTheSignedInUser) {
     GetWindowRect(link, &area);
     SetCursorPos(area.left + 3, (area.top + area.bottom) / 2);
     const std::set<UINT> none, drop = {WM_DROPFILES, WM_COPYDATA, 0x49}; // WM_COPYGLOBALDATA
+    const std::wstring url = item.szUrl,
+                       opened[] = {L"OPEN|" + url + L"|" + std::to_wstring(SW_SHOWNORMAL) + L"/",
+                                   L"/" + url};
     for (BOOL elevated : {FALSE, TRUE}) {
-        g_elevated = elevated, g_allowed.clear(), SetupMainWindow(dialog);
+        g_elevated = elevated, g_allowed.clear(), g_request.clear(), SetupMainWindow(dialog);
         EXPECT_EQ(g_allowed, elevated ? drop : none);
         SetForegroundWindow(dialog), SetFocus(link), DeleteFileA("Z:" KESTRUM_BROWSED);
         std::wstring browsed;
-        g_request.clear();
         if (elevated) // Enter, else a click
             keybd_event(VK_RETURN, 0, 0, 0), keybd_event(VK_RETURN, 0, KEYEVENTF_KEYUP, 0);
-        else
-            mouse_event(MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
-        WaitFor([](void *browsed) { return !g_request.empty() || Browsed(browsed); }, &browsed);
-        EXPECT_EQ(g_request + L"/" + browsed, elevated
-                                                  ? L"/" + std::wstring(item.szUrl)
-                                                  : L"OPEN|" + std::wstring(item.szUrl) + L"|" +
-                                                        std::to_wstring(SW_SHOWNORMAL) + L"/");
+        mouse_event(elevated ? 0 : MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
+        WaitFor(Opened, &browsed);
+        EXPECT_EQ(g_request + L"/" + browsed, opened[elevated]);
     }
     RegDeleteKeyValueW(HKEY_CURRENT_USER, key, L"Browsers");
 }
 
-HANDLE g_held = CreateEventW(NULL, FALSE, FALSE, NULL); // the clipboard is held
+HANDLE g_held = CreateEventW(NULL, FALSE, FALSE, NULL);
 
-// Start-up makes the window's thread a single-threaded COM apartment without
-// OLE1's DDE before the dialog exists, as the shell's objects and the
-// desktop's need. The window shows its icon, stays on top and takes drops. Screen readers
-// name each field by the label just before it; Tab visits the eight controls
-// in order, never a label. The copied digest is pasted where a user would,
-// also when another program held the clipboard for a moment; held past the
-// copy's tries, it keeps what it had and the copy beeps. Clear empties the
-// fields, and nothing to copy leaves the clipboard as it was.
+// Holds the clipboard for the milliseconds given, as another program might.
+DWORD WINAPI HoldClipboard(void *held) {
+    if (OpenClipboard(NULL))
+        SetEvent(g_held), Sleep((DWORD)(UINT_PTR)held), CloseClipboard();
+    return 0;
+}
+
+// Start-up makes the thread an STA without OLE1 DDE before the dialog, as the shell needs.
+// The window shows its icon, stays on top, takes drops; readers name fields by their labels;
+// Tab keeps order. A copy waits out a brief hold on the clipboard; a long one makes it beep.
 TEST_F(MainDialog, WindowTakesDropsNamesItsFieldsAndAnswersItsKeys) {
     EXPECT_EQ(g_started, L"apartment " +
                              std::to_wstring(COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE) +
@@ -376,17 +354,8 @@ TEST_F(MainDialog, WindowTakesDropsNamesItsFieldsAndAnswersItsKeys) {
         {0, L'e', L"||/"},
         {0, L'c', L"|" + copied + L"/"}};
     for (const auto &[held, key, shown] : steps) {
-        // For the milliseconds given, as another program might.
-        HANDLE holder = CreateThread(
-            NULL, 0,
-            [](void *held) -> DWORD {
-                if (OpenClipboard(NULL))
-                    SetEvent(g_held), Sleep((DWORD)(UINT_PTR)held), CloseClipboard();
-                return 0;
-            },
-            (void *)(UINT_PTR)held, 0, NULL);
-        Require(WaitForSingleObject(g_held, kPatience) == WAIT_OBJECT_0,
-                "the clipboard was not held");
+        HANDLE holder = CreateThread(NULL, 0, HoldClipboard, (void *)(UINT_PTR)held, 0, NULL);
+        Require(WaitForSingleObject(g_held, kPatience) == WAIT_OBJECT_0, "no hold on it");
         g_request.clear();
         PressKey(key, true);
         WaitForSingleObject(holder, kPatience), CloseHandle(holder);

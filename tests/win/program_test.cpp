@@ -12,10 +12,8 @@ struct Program : ::testing::Test {
     PROCESS_INFORMATION process = {};
     HWND dialog = NULL;
 
-    // The build names the program by its Unix path, under Wine's Z:. Stops the
-    // test, naming the arguments, unless its dialog appears centred on the
-    // screen's work area, or if the program then finds the DLL beside it by
-    // name, as the file dialog or the shell would load one.
+    // Stops the test, naming the arguments, unless the dialog appears, centred on the work
+    // area; or if a load by name in it (as the shell's) finds the DLL beside it.
     void Start(const std::wstring &arguments) {
         std::wstring line = L"\"Z:" KESTRUM_PROGRAM L"\" " + arguments;
         const std::string started = "the program started with [" + Narrow(arguments) + "] ";
@@ -26,10 +24,9 @@ struct Program : ::testing::Test {
             Require(false, started + "showed no window; exit code " + std::to_string(ExitCode()));
         RECT window, work;
         GetWindowRect(dialog, &window), SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-        EXPECT_LE(abs(window.left + window.right - work.left - work.right) +
-                      abs(window.top + window.bottom - work.top - work.bottom),
-                  2)
-            << started << "not centred on the work area";
+        const int off = abs(window.left + window.right - work.left - work.right) +
+                        abs(window.top + window.bottom - work.top - work.bottom);
+        EXPECT_LE(off, 2) << started << "not centred on the work area";
         const size_t size = sizeof(KESTRUM_PLANTED);
         void *copy = VirtualAllocEx(process.hProcess, NULL, size, MEM_COMMIT, PAGE_READWRITE);
         bool put = copy && WriteProcessMemory(process.hProcess, copy, KESTRUM_PLANTED, size, NULL);
@@ -76,11 +73,9 @@ std::string PrefixFile(const std::string &name) {
     return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
-// The first argument (a second names no file), what the window shows of it,
-// then Alt+X, Esc or the close box in turn. A System32 path names the system's
-// own file (its SysWOW64 copy differs), whatever the program's bitness;
-// Sysnative is that folder's name for 32-bit programs only. A pipe that never
-// writes is refused, not waited for.
+// The first argument (a second names no file) as shown, then Alt+X, Esc or the close box.
+// System32 is the system's own at either bitness; Sysnative is its name for 32-bit
+// programs only. A pipe that never writes is refused, not waited for.
 TEST_F(Program, ShowsTheFileItsFirstArgumentNamesAndExitsWithZeroHoweverClosed) {
     const std::string bytes = TestBytes(200000, 1), native = PrefixFile("system32/notepad.exe");
     const std::wstring pipe = SilentPipe();

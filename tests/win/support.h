@@ -12,8 +12,7 @@
 #include <string>
 #include <vector>
 
-// The one patience of every wait: a window under an emulated processor starts
-// in seconds. CTest's time limits are counted in it (CMakeLists.txt).
+// The one patience of every wait: an emulated window starts in seconds (CMakeLists.txt).
 const DWORD kPatience = KESTRUM_TEST_PATIENCE_MS;
 
 // Stops the test, saying what failed and the platform's last error, unless ok.
@@ -22,8 +21,7 @@ inline void Require(bool ok, const std::string &what) {
         throw std::runtime_error(what + (" (error " + std::to_string(GetLastError()) + ")"));
 }
 
-// Runs the messages waiting for this thread, keys through their window's
-// dialog handling as a modal loop does.
+// Runs this thread's waiting messages, keys through their dialog as a modal loop does.
 inline void RunMessages() {
     MSG message;
     while (PeekMessageW(&message, NULL, 0, 0, PM_REMOVE)) {
@@ -51,8 +49,7 @@ inline void PressKey(WPARAM key, bool alt = false) {
     RunMessages();
 }
 
-// The platform's MD5 in uppercase digits, through its one-call hash and MD5
-// pseudo-handle (0x21), which the program's Windows 7 headers leave out.
+// The platform's MD5 in uppercase digits, by its one-call hash and MD5 pseudo-handle (0x21).
 extern "C" NTSTATUS WINAPI BCryptHash(BCRYPT_ALG_HANDLE, PUCHAR, ULONG, PUCHAR, ULONG, PUCHAR,
                                       ULONG);
 
@@ -82,8 +79,7 @@ inline std::string TestBytes(size_t length, uint32_t seed) {
     return bytes;
 }
 
-// Wine hands out small process ids again, so a folder named by one could be
-// an earlier run's: this one takes a name no file or folder has.
+// Named as no file or folder is: Wine hands out small process ids again.
 struct ScratchFolder {
     wchar_t path[MAX_PATH];
     ScratchFolder() {
@@ -93,15 +89,7 @@ struct ScratchFolder {
         DeleteFileW(path);
         CreateDirectoryW(path, NULL);
     }
-    ~ScratchFolder() {
-        const std::wstring folder = L"\\\\?\\" + std::wstring(path);
-        WIN32_FIND_DATAW found;
-        HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
-        for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &found))
-            DeleteFileW((folder + L"\\" + found.cFileName).c_str());
-        FindClose(search);
-        RemoveDirectoryW(folder.c_str());
-    }
+    ~ScratchFolder() { std::filesystem::remove_all(L"\\\\?\\" + std::wstring(path)); }
 };
 
 // In a folder of this process's own.
@@ -135,8 +123,7 @@ inline std::wstring ItemText(HWND window, int item) {
 }
 
 inline void PutOnClipboard(const std::wstring &text) {
-    // For a window of this process: opened for none, the clipboard is emptied
-    // without an owner, and the platform then refuses new data.
+    // Opened for no window, the clipboard has no owner and refuses new data.
     static HWND owner =
         CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, NULL, NULL, NULL);
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
@@ -150,7 +137,6 @@ inline void PutOnClipboard(const std::wstring &text) {
 // Import slots (__imp_Name) pointed elsewhere, and what each held.
 inline std::vector<std::pair<void **, void *>> g_redirected;
 
-// The replacement: a function, or a lambda that stands for one.
 template <typename Replacement> void Redirect(void *&slot, Replacement replacement) {
     DWORD protection;
     VirtualProtect(&slot, sizeof(void *), PAGE_READWRITE, &protection);
