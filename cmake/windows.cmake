@@ -51,7 +51,8 @@ add_library(kestrum_units STATIC
 target_include_directories(kestrum_units PUBLIC src res ${KESTRUM_RES_DIR})
 target_compile_definitions(kestrum_units PUBLIC UNICODE _UNICODE _WIN32_WINNT=0x0601)
 target_compile_options(kestrum_units PRIVATE ${KESTRUM_PROGRAM_OPTIONS})
-target_link_libraries(kestrum_units PUBLIC kestrum_md5 comctl32 comdlg32 shell32 ole32 gdi32 user32 kernel32)
+target_link_libraries(kestrum_units PUBLIC kestrum_md5 comctl32 comdlg32 shell32 ole32 oleaut32 uuid
+    advapi32 gdi32 user32 kernel32)
 
 # The resources. windres writes no dependency file, so what it reads is named.
 add_library(kestrum_resources OBJECT res/kestrum.rc)

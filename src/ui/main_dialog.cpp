@@ -130,7 +130,7 @@ void OnNotify(HWND dialog, const NMHDR *notice) {
     if (notice->idFrom != IDC_LINK)
         return;
     if (notice->code == NM_CLICK || notice->code == NM_RETURN)
-        ShellExecuteW(dialog, L"OPEN", KESTRUM_HOME_PAGE, NULL, NULL, SW_SHOWNORMAL);
+        OpenLink(dialog, KESTRUM_HOME_PAGE);
 }
 
 // The theme's own colours take over, or give way, at once.

@@ -1,5 +1,4 @@
-// The real dialog in this process, driven by the messages a user's actions send,
-// and the digest jobs with real files, devices and pipes, against the platform's MD5.
+// The real dialog in this process, driven as a user drives it, and the digest jobs.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -9,6 +8,8 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <set>
 
 #include "app/app.h"
@@ -16,22 +17,20 @@
 #include "resource.h"
 #include "support.h"
 #include "ui/main_dialog.h"
+#include "ui/window_services.h"
 
 namespace {
 
-// What the program hands to the platform at its imports, not what is then done.
+// What the program asks at its imports (64-bit only: a lambda can stand in).
 extern "C" void *__imp_CreateFileW, *__imp_MessageBoxW, *__imp_ShellExecuteW,
     *__imp_Wow64DisableWow64FsRedirection, *__imp_Wow64RevertWow64FsRedirection,
-    *__imp_ChangeWindowMessageFilterEx, *__imp_NotifyWinEvent, *__imp_SystemParametersInfoW;
+    *__imp_ChangeWindowMessageFilterEx, *__imp_GetTokenInformation, *__imp_CoCreateInstance,
+    *__imp_MessageBeep, *__imp_ReadFile, *__imp_CoInitializeEx, *__imp_DialogBoxParamW,
+    *__imp_NotifyWinEvent, *__imp_SystemParametersInfoW;
 
-// The messages the main dialog lets in from any integrity level.
-std::set<UINT> g_allowed;
-
-BOOL WINAPI RecordFilter(HWND window, UINT message, DWORD action, PCHANGEFILTERSTRUCT info) {
-    if (action == MSGFLT_ALLOW && !info && GetDlgItem(window, IDC_INPUT))
-        g_allowed.insert(message);
-    return TRUE;
-}
+std::set<UINT> g_allowed;          // the messages the main dialog lets in from lower levels
+std::wstring g_request, g_started; // what the program last asked; what start-up asked, in order
+HWND g_made;
 
 // What screen readers are told of the digest field: its name, 「label」 when
 // that is its label's again, each event raised for it, and "polite" when it
@@ -77,30 +76,44 @@ void WINAPI RecordEvent(DWORD event, HWND window, LONG object, LONG child) {
 const int kThemed[] = {COLOR_WINDOW, COLOR_BTNFACE, COLOR_WINDOWTEXT, COLOR_BTNTEXT};
 COLORREF g_unthemed[4];
 
+// Records Dynamic Annotation's calls, in the methods every instance shares,
+// and the events raised for screen readers.
+void RecordAnnotations() {
+    IAccPropServices *names = NULL;
+    Require(CoCreateInstance(CLSID_AccPropServices, NULL, CLSCTX_INPROC_SERVER,
+                             IID_IAccPropServices, (void **)&names) == S_OK,
+            "no annotation services");
+    void **methods = *(void ***)names;
+    Redirect(methods[6], RecordSetting);     // SetHwndProp
+    Redirect(methods[7], RecordName);        // SetHwndPropStr
+    Redirect(methods[9], RecordNameCleared); // ClearHwndProps
+    Redirect(__imp_NotifyWinEvent, RecordEvent);
+}
+
+// The dialog as start-up makes it, but modeless.
 struct MainDialog : ::testing::Test {
     HWND dialog = NULL;
     void SetUp() override {
-        INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_LINK_CLASS};
-        InitCommonControlsEx(&controls);
-        g_instance = GetModuleHandleW(NULL);
         for (int i = 0; i < 4; i++)
             g_unthemed[i] = GetSysColor(kThemed[i]);
-        Redirect(__imp_ChangeWindowMessageFilterEx, (void *)RecordFilter);
-        // Dynamic Annotation's calls, in the methods every instance shares.
-        CoInitializeEx(NULL, COINIT_APARTMENTTHREADED);
-        IAccPropServices *names = NULL;
-        Require(CoCreateInstance(CLSID_AccPropServices, NULL, CLSCTX_INPROC_SERVER,
-                                 IID_IAccPropServices, (void **)&names) == S_OK,
-                "no annotation services");
-        void **methods = *(void ***)names;
-        Redirect(methods[6], (void *)RecordSetting);     // SetHwndProp
-        Redirect(methods[7], (void *)RecordName);        // SetHwndPropStr
-        Redirect(methods[9], (void *)RecordNameCleared); // ClearHwndProps
-        names->Release();
-        Redirect(__imp_NotifyWinEvent, (void *)RecordEvent);
-        dialog =
-            CreateDialogParamW(g_instance, MAKEINTRESOURCEW(IDD_MAIN), NULL, MainDialogProc, 0);
-        Require(dialog != NULL, "the dialog was not made");
+        Redirect(__imp_CoInitializeEx, [](void *, DWORD model) {
+            g_started += L"apartment " + std::to_wstring(model) + L", ";
+            return ((decltype(&CoInitializeEx))g_redirected[0].second)(NULL, model); // its own
+        });
+        Redirect(__imp_DialogBoxParamW, [](HINSTANCE instance, LPCWSTR name, HWND, DLGPROC proc,
+                                           LPARAM) {
+            g_started += L"dialog", g_launchPath = NULL; // start-up took this test's own argument
+            RecordAnnotations();
+            return (INT_PTR)(g_made = CreateDialogParamW(instance, name, NULL, proc, 0));
+        });
+        Redirect(__imp_ChangeWindowMessageFilterEx,
+                 [](HWND window, UINT message, DWORD action, PCHANGEFILTERSTRUCT info) {
+                     if (action == MSGFLT_ALLOW && !info && GetDlgItem(window, IDC_INPUT))
+                         g_allowed.insert(message);
+                     return TRUE;
+                 });
+        AppMain(GetModuleHandleW(NULL), NULL, NULL, SW_SHOWDEFAULT);
+        Require((dialog = g_made) != NULL, "the dialog was not made");
         ShowWindow(dialog, SW_SHOW);
         SetFocus(GetDlgItem(dialog, IDC_INPUT));
     }
@@ -120,7 +133,7 @@ struct MainDialog : ::testing::Test {
     std::wstring Fields() const {
         return Text(IDC_INPUT) + L"|" + Text(IDC_RESULT) + L"|" + Text(IDC_REFERENCE);
     }
-    // The file job's text in the result field, which shows something else before.
+    // The file job's text in the result field, which showed something else.
     std::wstring Shown(const std::wstring &path) {
         SetDlgItemTextW(dialog, IDC_RESULT, L"stale");
         DigestFile(path.c_str(), dialog, IDC_RESULT);
@@ -128,8 +141,7 @@ struct MainDialog : ::testing::Test {
     }
 };
 
-// Expected digests are of the code page 936 bytes, computed apart from the
-// program (Python's hashlib over str.encode("gbk")).
+// Digests of the code page 936 bytes, from Python's hashlib over str.encode("gbk").
 TEST_F(MainDialog, TypedPastedAndEnteredTextShowsTheDigestOfItsCodePageBytes) {
     const wchar_t *steps[][2] = {
         {L"abc", L"900150983CD24FB0D6963F7D28E17F72"},
@@ -142,8 +154,7 @@ TEST_F(MainDialog, TypedPastedAndEnteredTextShowsTheDigestOfItsCodePageBytes) {
         EXPECT_EQ(Text(IDC_RESULT), step[1]) << Narrow(Text(IDC_INPUT));
     }
 
-    // More lines than the box shows, and more characters than its default
-    // limit, pasted; then Enter adds CR LF past them, scrolled to the caret.
+    // Past the box's lines and its default limit, pasted; Enter adds CR LF there.
     std::wstring pasted;
     for (int line = 1; line <= 24; line++)
         pasted += std::wstring(2100, L'文') + L"第" + std::to_wstring(line) + L"行 line\r\n";
@@ -157,23 +168,28 @@ TEST_F(MainDialog, TypedPastedAndEnteredTextShowsTheDigestOfItsCodePageBytes) {
     EXPECT_GT(SendDlgItemMessageW(dialog, IDC_INPUT, EM_GETFIRSTVISIBLELINE, 0, 0), 0);
 }
 
-// Each name ends with its file's size; another program holds it open to write.
-// What cannot be opened (a folder, a locked file, a device, a pipe that never
-// writes) or read (memory's unmapped first page) shows so, with its path whole.
+std::set<HCURSOR> g_cursors; // the pointer at each read of a file
+
+// Each name ends with its size; a writer shares it for reading only; reads show
+// the wait pointer. What cannot be opened or read shows so, its path whole.
 TEST_F(MainDialog, FileShowsThePlatformDigestOfItsBytesOrWhatFailed) {
     std::vector<std::wstring> names = {L"校验文件 测试.777", std::wstring(240, L'l') + L".70000"};
     for (int size : {0, 1, 55, 56, 64, 65, 1048576, 1048577})
         names.push_back(std::to_wstring(size));
+    Redirect(__imp_ReadFile, [](HANDLE file, void *to, DWORD size, DWORD *got, OVERLAPPED *at) {
+        g_cursors.insert(GetCursor());
+        return ((decltype(&ReadFile))g_redirected.back().second)(file, to, size, got, at);
+    });
     for (const std::wstring &name : names) {
         std::string bytes = TestBytes(_wtoi(name.substr(name.rfind(L'.') + 1).c_str()), 7);
         std::wstring path = WriteScratchFile(name, bytes);
-        HANDLE writer =
-            CreateFileW((L"\\\\?\\" + path).c_str(), GENERIC_WRITE,
-                        FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING, 0, NULL);
+        HANDLE writer = CreateFileW((L"\\\\?\\" + path).c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+                                    NULL, OPEN_EXISTING, 0, NULL);
         Require(writer != INVALID_HANDLE_VALUE, "the writer did not open the file");
         EXPECT_EQ(Shown(path), PlatformMd5(bytes)) << Narrow(name);
         CloseHandle(writer);
     }
+    EXPECT_EQ(g_cursors, std::set<HCURSOR>{LoadCursorW(NULL, IDC_WAIT)});
 
     std::wstring locked = WriteScratchFile(L"locked", "abc");
     HANDLE holder = CreateFileW(locked.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
@@ -186,7 +202,6 @@ TEST_F(MainDialog, FileShowsThePlatformDigestOfItsBytesOrWhatFailed) {
     EXPECT_EQ(Shown(L"Z:\\proc\\self\\mem"), L"无法读取文件: Z:\\proc\\self\\mem.");
 }
 
-std::wstring g_request;
 bool g_unredirected; // System32 as the system's own, not SysWOW64
 
 BOOL WINAPI RecordRedirectionOff(PVOID *) { return g_unredirected = true; }
@@ -195,34 +210,18 @@ BOOL WINAPI RecordRedirectionOn(PVOID) { return !(g_unredirected = false); }
 // A pipe server the path reaches may identify the user, never act as the user.
 HANDLE WINAPI RecordPath(LPCWSTR path, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD flags,
                          HANDLE) {
-    bool identifyOnly =
-        (flags & SECURITY_VALID_SQOS_FLAGS) == (SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION);
+    const DWORD identify = SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION;
     g_request = path + std::wstring(g_unredirected ? L"" : L" redirected") +
-                (identifyOnly ? L"" : L" impersonable");
-    SetLastError(ERROR_FILE_NOT_FOUND);
-    return INVALID_HANDLE_VALUE;
-}
-
-int WINAPI RecordBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
-    g_request = std::to_wstring((UINT_PTR)owner) + L"|" + caption + L"|" + text + L"|" +
-                std::to_wstring(type);
-    return IDOK;
-}
-
-HINSTANCE WINAPI RecordShellRequest(HWND owner, LPCWSTR verb, LPCWSTR file, LPCWSTR, LPCWSTR,
-                                    INT show) {
-    g_request =
-        std::to_wstring((UINT_PTR)owner) + L"|" + verb + L"|" + file + L"|" + std::to_wstring(show);
-    return (HINSTANCE)33; // above 32: done
+                ((flags & SECURITY_VALID_SQOS_FLAGS) == identify ? L"" : L" impersonable");
+    return SetLastError(ERROR_FILE_NOT_FOUND), INVALID_HANDLE_VALUE;
 }
 
 // Windows, unlike Wine, opens a path of MAX_PATH characters or more only in the
-// long form, and Sysnative only while System32 is redirected; a path in any
-// other place is opened with the redirection off and turned on again.
+// long form, Sysnative only while redirected, anything else unredirected.
 TEST_F(MainDialog, PathsAreHandedOverInTheFormThatOpensTheFileTheyName) {
-    Redirect(__imp_CreateFileW, (void *)RecordPath);
-    Redirect(__imp_Wow64DisableWow64FsRedirection, (void *)RecordRedirectionOff);
-    Redirect(__imp_Wow64RevertWow64FsRedirection, (void *)RecordRedirectionOn);
+    Redirect(__imp_CreateFileW, RecordPath);
+    Redirect(__imp_Wow64DisableWow64FsRedirection, RecordRedirectionOff);
+    Redirect(__imp_Wow64RevertWow64FsRedirection, RecordRedirectionOn);
     SetCurrentDirectoryW(L"C:\\windows");
     const std::wstring name(300, L'n'), redirected = L" redirected";
     const std::wstring cases[][2] = {
@@ -400,7 +399,11 @@ TEST_F(MainDialog, OneDroppedFileIsDigestedAndSeveralAreRefused) {
         {missing + L'\0', missing + L"|无法打开文件: " + missing + L".|kept/"},
         {file + L'\0', file + L"|" + PlatformMd5(bytes) + L"|kept/"},
     };
-    Redirect(__imp_MessageBoxW, (void *)RecordBox);
+    Redirect(__imp_MessageBoxW, [](HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
+        g_request = std::to_wstring((UINT_PTR)owner) + L"|" + caption + L"|" + text + L"|" +
+                    std::to_wstring(type);
+        return IDOK;
+    });
     for (const auto &[paths, shown] : cases) {
         Fill(L"kept");
         ShowWindow(dialog, SW_MINIMIZE);
@@ -411,74 +414,115 @@ TEST_F(MainDialog, OneDroppedFileIsDigestedAndSeveralAreRefused) {
     }
 }
 
-// The path typed into the open-file dialog (none: cancel), and whether it came up.
-std::wstring g_choice;
-bool g_opened;
+// The path for the open-file dialog (none: cancel), the dialog, what it offered.
+std::wstring g_choice, g_offered;
+HWND g_box;
 
-// In each box's modal loop: the open-file dialog takes the path and Open once;
-// any other box, Cancel.
+// The open-file dialog, its list filled, is read and takes the path; others cancel.
 LRESULT CALLBACK ChooseFile(int code, WPARAM window, LPARAM info) {
-    HWND box = (HWND)window,
-         name = GetDlgItem(box, 0x480) ? GetDlgItem(box, 0x480) : GetDlgItem(box, 0x47C);
-    if (code == HCBT_ACTIVATE && name && !g_opened && !g_choice.empty()) {
-        SetWindowTextW(name, g_choice.c_str());
-        PostMessageW(box, WM_COMMAND, IDOK, 0);
-    } else if (code == HCBT_ACTIVATE && GetWindow(box, GW_OWNER)) {
+    HWND box = (HWND)window;
+    if (code == HCBT_ACTIVATE && !g_box && (GetDlgItem(box, 0x480) || GetDlgItem(box, 0x47C)))
+        g_box = box, SetTimer(NULL, 0, 10, [](HWND, UINT, UINT_PTR timer, DWORD) {
+            KillTimer(NULL, timer);
+            HWND list = FindWindowExW(FindWindowExW(g_box, NULL, L"SHELLDLL_DefView", NULL), NULL,
+                                      L"SysListView32", NULL);
+            LVFINDINFOW find = {LVFI_STRING, L"no extension"};
+            g_offered =
+                ItemText(g_box, 0x470) +
+                (SendMessageW(list, LVM_FINDITEMW, -1, (LPARAM)&find) < 0 ? L"|not" : L"|") +
+                L" listed";
+            SetDlgItemTextW(g_box, GetDlgItem(g_box, 0x480) ? 0x480 : 0x47C, g_choice.c_str());
+            PostMessageW(g_box, WM_COMMAND, g_choice.empty() ? IDCANCEL : IDOK, 0);
+        });
+    else if (code == HCBT_ACTIVATE && GetWindow(box, GW_OWNER))
         PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
-    }
-    g_opened = g_opened || (code == HCBT_ACTIVATE && name);
     return CallNextHookEx(NULL, code, window, info);
 }
 
-// The file button, by Alt+F: a file chosen, then the dialog cancelled.
+// The file button (Alt+F): a path of 263 characters (Wine's dialog's longest) chosen,
+// then cancelled in that folder, which lists a file with no extension; the current folder stays.
 TEST_F(MainDialog, FileButtonDigestsTheChosenFileAndCancelKeepsTheFields) {
     const std::string bytes = TestBytes(4321, 2);
-    const std::wstring paths[] = {L"", WriteScratchFile(L"chosen.dat", bytes)};
+    WriteScratchFile(L"no extension", "");
+    const std::wstring folder = std::filesystem::current_path(), named = ScratchPath(L"");
+    const std::wstring file = WriteScratchFile(std::wstring(263 - named.size(), L'c'), bytes);
     HHOOK hook = SetWindowsHookExW(WH_CBT, ChooseFile, NULL, GetCurrentThreadId());
-    for (const std::wstring &path : paths) {
+    for (const std::wstring &path : {file, std::wstring()}) {
         Fill(L"kept");
-        g_choice = path, g_opened = false;
+        g_choice = path, g_box = NULL;
         PressKey(L'f', true);
-        EXPECT_TRUE(g_opened) << "the file dialog opened";
-        EXPECT_EQ(Fields(),
-                  path.empty() ? L"kept|kept|kept" : path + L"|" + PlatformMd5(bytes) + L"|kept")
-            << path.size();
+        const std::wstring shown = path.empty() ? L"kept|kept" : path + L"|" + PlatformMd5(bytes);
+        EXPECT_EQ(Fields() + L"|" + std::filesystem::current_path().wstring(),
+                  shown + L"|kept|" + folder);
     }
+    EXPECT_EQ(g_offered, L"All Files(*.*)| listed");
     UnhookWindowsHookEx(hook);
 }
 
-// A click on the link's first letter, then Enter on the link it focused: the
-// user's own input, through the platform's input queue.
-TEST_F(MainDialog, LinkOpensTheAddressItShowsOnAClickAndOnEnter) {
-    HWND link = GetDlgItem(dialog, IDC_LINK);
-    LITEM item = {LIF_ITEMINDEX | LIF_URL, 0};
-    ASSERT_TRUE(SendMessageW(link, LM_GETITEM, 0, (LPARAM)&item));
-    Redirect(__imp_ShellExecuteW, (void *)RecordShellRequest);
-    RECT area;
-    GetWindowRect(link, &area);
-    SetForegroundWindow(dialog);
-    SetCursorPos(area.left + 3, (area.top + area.bottom) / 2);
-    for (BYTE key : {0, VK_RETURN}) {
-        g_request.clear();
-        if (key == 0)
-            mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0),
-                mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
-        else
-            keybd_event(key, 0, 0, 0), keybd_event(key, 0, KEYEVENTF_KEYUP, 0);
-        WaitFor([](void *) { return !g_request.empty(); }, NULL);
-        EXPECT_EQ(g_request, std::to_wstring((UINT_PTR)dialog) + L"|OPEN|" + item.szUrl + L"|" +
-                                 std::to_wstring(SW_SHOWNORMAL))
-            << (key ? "Enter" : "click");
-    }
+BOOL g_elevated;
+
+// Whether the shell was asked here, or a browser run, with the address into.
+bool Opened(void *into) {
+    std::wifstream file("Z:" KESTRUM_BROWSED);
+    return !g_request.empty() || std::getline(file, *(std::wstring *)into).good();
 }
 
-// The window shows its icon, stays on top and takes drops, also from a lower
-// integrity level (as run as administrator: the three messages of a drop are
-// let in). Screen readers name each field by the label just before it; Tab
-// visits the eight controls in order, never a label. The copied digest is
-// pasted where a user would; nothing to copy keeps it there.
+// A click on the link, or Enter, through the input queue. Not elevated, the shell opens it
+// here and no drop is let in from below; as administrator, the desktop's shell opens it as
+// the signed-in user (Wine's winebrowser runs a recorder), and a drop's three messages pass.
+TEST_F(MainDialog, LinkOpensTheAddressItShowsAsTheSignedInUser) {
+    LITEM item = {LIF_ITEMINDEX | LIF_URL, 0};
+    ASSERT_TRUE(SendDlgItemMessageW(dialog, IDC_LINK, LM_GETITEM, 0, (LPARAM)&item));
+    const wchar_t browser[] = L"/bin/sh -c \"echo $0 >'" KESTRUM_BROWSED L"'\"",
+                  *key = L"Software\\Wine\\WineBrowser";
+    Require(!RegSetKeyValueW(HKEY_CURRENT_USER, key, L"Browsers", REG_SZ, browser, sizeof(browser)),
+            "the browser was not replaced");
+    Redirect(__imp_GetTokenInformation,
+             [](HANDLE, TOKEN_INFORMATION_CLASS kind, void *to, DWORD, DWORD *) -> BOOL {
+                 return *(TOKEN_ELEVATION *)to = {(DWORD)g_elevated}, kind == TokenElevation;
+             });
+    Redirect(__imp_ShellExecuteW, [](HWND, LPCWSTR verb, LPCWSTR file, LPCWSTR, LPCWSTR, INT show) {
+        g_request = verb + (L"|" + std::wstring(file)) + L"|" + std::to_wstring(show);
+        return (HINSTANCE)33; // above 32: done
+    });
+    HWND link = GetDlgItem(dialog, IDC_LINK);
+    RECT area;
+    GetWindowRect(link, &area);
+    SetCursorPos(area.left + 3, (area.top + area.bottom) / 2);
+    const std::set<UINT> none, drop = {WM_DROPFILES, WM_COPYDATA, 0x49}; // WM_COPYGLOBALDATA
+    const std::wstring url = item.szUrl,
+                       opened[] = {L"OPEN|" + url + L"|" + std::to_wstring(SW_SHOWNORMAL) + L"/",
+                                   L"/" + url};
+    for (BOOL elevated : {FALSE, TRUE}) {
+        g_elevated = elevated, g_allowed.clear(), g_request.clear(), SetupMainWindow(dialog);
+        EXPECT_EQ(g_allowed, elevated ? drop : none);
+        SetForegroundWindow(dialog), SetFocus(link), DeleteFileA("Z:" KESTRUM_BROWSED);
+        std::wstring browsed;
+        if (elevated) // Enter, else a click
+            keybd_event(VK_RETURN, 0, 0, 0), keybd_event(VK_RETURN, 0, KEYEVENTF_KEYUP, 0);
+        mouse_event(elevated ? 0 : MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
+        WaitFor(Opened, &browsed);
+        EXPECT_EQ(g_request + L"/" + browsed, opened[elevated]);
+    }
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, key, L"Browsers");
+}
+
+HANDLE g_held = CreateEventW(NULL, FALSE, FALSE, NULL);
+
+// Holds the clipboard for the milliseconds given, as another program might.
+DWORD WINAPI HoldClipboard(void *held) {
+    if (OpenClipboard(NULL))
+        SetEvent(g_held), Sleep((DWORD)(UINT_PTR)held), CloseClipboard();
+    return 0;
+}
+
+// Start-up makes the thread an STA without OLE1 DDE before the dialog, as the shell needs.
+// The window shows its icon, stays on top, takes drops; readers name fields by their labels;
+// Tab keeps order. A copy waits out a brief hold on the clipboard; a long one makes it beep.
 TEST_F(MainDialog, WindowTakesDropsNamesItsFieldsAndAnswersItsKeys) {
-    EXPECT_EQ(g_allowed, (std::set<UINT>{WM_DROPFILES, WM_COPYDATA, 0x49})); // WM_COPYGLOBALDATA
+    EXPECT_EQ(g_started, L"apartment " +
+                             std::to_wstring(COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE) +
+                             L", dialog");
     HICON icon = LoadIconW(g_instance, MAKEINTRESOURCEW(IDI_MAIN));
     EXPECT_TRUE(icon && (HICON)SendMessageW(dialog, WM_GETICON, ICON_BIG, 0) == icon &&
                 (HICON)SendMessageW(dialog, WM_GETICON, ICON_SMALL, 0) == icon);
@@ -502,14 +546,26 @@ TEST_F(MainDialog, WindowTakesDropsNamesItsFieldsAndAnswersItsKeys) {
         EXPECT_EQ((PressKey(VK_TAB), GetDlgCtrlID(GetFocus())), id);
     Type(L"a");
     PutOnClipboard(L"earlier");
-    PressKey(L'c', true);
+    Redirect(__imp_MessageBeep,
+             [](UINT type) -> BOOL { return g_request = L"beep " + std::to_wstring(type), TRUE; });
+    const std::wstring digest = L"0CC175B9C0F1B6A831C399E269772661", copied = L"|" + digest;
+    const std::tuple<DWORD, WPARAM, std::wstring> steps[] = {
+        {700, L'c', L"a" + copied + L"|earlier/beep " + std::to_wstring(MB_ICONWARNING)},
+        {50, L'c', L"a" + copied + copied + L"/"},
+        {0, L'e', L"||/"},
+        {0, L'c', L"|" + copied + L"/"}};
+    for (const auto &[held, key, shown] : steps) {
+        HANDLE holder = CreateThread(NULL, 0, HoldClipboard, (void *)(UINT_PTR)held, 0, NULL);
+        Require(WaitForSingleObject(g_held, kPatience) == WAIT_OBJECT_0, "no hold on it");
+        g_request.clear();
+        PressKey(key, true);
+        WaitForSingleObject(holder, kPatience), CloseHandle(holder);
+        if (key == L'c')
+            SetDlgItemTextW(dialog, IDC_REFERENCE, L""),
+                SendDlgItemMessageW(dialog, IDC_REFERENCE, WM_PASTE, 0, 0);
+        EXPECT_EQ(Fields() + L"/" + g_request, shown) << "held " << held << " ms";
+    }
     EXPECT_EQ(GetClipboardOwner(), dialog);
-    SetDlgItemTextW(dialog, IDC_REFERENCE, L"reference");
-    PressKey(L'e', true);
-    EXPECT_EQ(Fields(), L"||");
-    PressKey(L'c', true);
-    SendDlgItemMessageW(dialog, IDC_REFERENCE, WM_PASTE, 0, 0);
-    EXPECT_EQ(Text(IDC_REFERENCE), L"0CC175B9C0F1B6A831C399E269772661");
 }
 
 } // namespace

@@ -12,15 +12,21 @@ struct Program : ::testing::Test {
     PROCESS_INFORMATION process = {};
     HWND dialog = NULL;
 
-    // The build names the program by its Unix path, under Wine's Z:. Stops the
-    // test unless its dialog appears, or if the program then finds the DLL
-    // beside it by name, as the file dialog or the shell would load one.
+    // Stops the test, naming the arguments, unless the dialog appears, centred on the work
+    // area; or if a load by name in it (as the shell's) finds the DLL beside it.
     void Start(const std::wstring &arguments) {
         std::wstring line = L"\"Z:" KESTRUM_PROGRAM L"\" " + arguments;
+        const std::string started = "the program started with [" + Narrow(arguments) + "] ";
         STARTUPINFOW startup = {sizeof(startup)};
         Require(CreateProcessW(NULL, &line[0], NULL, NULL, 0, 0, NULL, NULL, &startup, &process),
-                "the program did not start");
-        Require(WaitFor(FindOwnWindow, this), "the program started showed no window");
+                started + "did not start");
+        if (!WaitFor(FindOwnWindow, this))
+            Require(false, started + "showed no window; exit code " + std::to_string(ExitCode()));
+        RECT window, work;
+        GetWindowRect(dialog, &window), SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+        const int off = abs(window.left + window.right - work.left - work.right) +
+                        abs(window.top + window.bottom - work.top - work.bottom);
+        EXPECT_LE(off, 2) << started << "not centred on the work area";
         const size_t size = sizeof(KESTRUM_PLANTED);
         void *copy = VirtualAllocEx(process.hProcess, NULL, size, MEM_COMMIT, PAGE_READWRITE);
         bool put = copy && WriteProcessMemory(process.hProcess, copy, KESTRUM_PLANTED, size, NULL);
@@ -28,7 +34,7 @@ struct Program : ::testing::Test {
             process.hProcess, NULL, 0, (LPTHREAD_START_ROUTINE)(void *)LoadLibraryW, copy, 0, NULL);
         Require(put && WaitForSingleObject(load, kPatience) == WAIT_OBJECT_0 &&
                     WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT,
-                "the program's load by name did not run, or found the DLL beside it");
+                started + "ran no load by name, or its load found the DLL beside it");
         CloseHandle(load);
     }
     static BOOL CALLBACK TakeIfVisible(HWND window, LPARAM found) {
@@ -43,7 +49,7 @@ struct Program : ::testing::Test {
     }
     static bool Ended(void *process) { return WaitForSingleObject(process, 0) == WAIT_OBJECT_0; }
     HWND Item(int id) const { return GetDlgItem(dialog, id); }
-    // The exit code once the program has ended; STILL_ACTIVE (259) while it runs.
+    // The exit code once the program has ended; STILL_ACTIVE (259): still running.
     int ExitCode() {
         WaitFor(Ended, process.hProcess);
         DWORD code = STILL_ACTIVE;
@@ -67,11 +73,9 @@ std::string PrefixFile(const std::string &name) {
     return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
-// The first argument (a second names no file), what the window shows of it,
-// then Alt+X, Esc or the close box in turn. A System32 path names the system's
-// own file (its SysWOW64 copy differs), whatever the program's bitness;
-// Sysnative is that folder's name for 32-bit programs only. A pipe that never
-// writes is refused, not waited for.
+// The first argument (a second names no file) as shown, then Alt+X, Esc or the close box.
+// System32 is the system's own at either bitness; Sysnative is its name for 32-bit
+// programs only. A pipe that never writes is refused, not waited for.
 TEST_F(Program, ShowsTheFileItsFirstArgumentNamesAndExitsWithZeroHoweverClosed) {
     const std::string bytes = TestBytes(200000, 1), native = PrefixFile("system32/notepad.exe");
     const std::wstring pipe = SilentPipe();

@@ -6,22 +6,22 @@
 #include <bcrypt.h>
 #include <stdint.h>
 
+#include <filesystem>
+#include <fstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
-// The one patience of every wait: a window under an emulated processor starts
-// in seconds. CTest's time limits are counted in it (CMakeLists.txt).
+// The one patience of every wait: an emulated window starts in seconds (CMakeLists.txt).
 const DWORD kPatience = KESTRUM_TEST_PATIENCE_MS;
 
 // Stops the test, saying what failed and the platform's last error, unless ok.
-inline void Require(bool ok, const char *what) {
+inline void Require(bool ok, const std::string &what) {
     if (!ok)
         throw std::runtime_error(what + (" (error " + std::to_string(GetLastError()) + ")"));
 }
 
-// Runs the messages waiting for this thread, keys through their window's
-// dialog handling as a modal loop does.
+// Runs this thread's waiting messages, keys through their dialog as a modal loop does.
 inline void RunMessages() {
     MSG message;
     while (PeekMessageW(&message, NULL, 0, 0, PM_REMOVE)) {
@@ -49,8 +49,7 @@ inline void PressKey(WPARAM key, bool alt = false) {
     RunMessages();
 }
 
-// The platform's MD5 in uppercase digits, through its one-call hash and MD5
-// pseudo-handle (0x21), which the program's Windows 7 headers leave out.
+// The platform's MD5 in uppercase digits, by its one-call hash and MD5 pseudo-handle (0x21).
 extern "C" NTSTATUS WINAPI BCryptHash(BCRYPT_ALG_HANDLE, PUCHAR, ULONG, PUCHAR, ULONG, PUCHAR,
                                       ULONG);
 
@@ -80,8 +79,7 @@ inline std::string TestBytes(size_t length, uint32_t seed) {
     return bytes;
 }
 
-// Wine hands out small process ids again, so a folder named by one could be
-// an earlier run's: this one takes a name no file or folder has.
+// Named as no file or folder is: Wine hands out small process ids again.
 struct ScratchFolder {
     wchar_t path[MAX_PATH];
     ScratchFolder() {
@@ -91,17 +89,7 @@ struct ScratchFolder {
         DeleteFileW(path);
         CreateDirectoryW(path, NULL);
     }
-    // The file dialog makes the chosen file's folder current, which pins it.
-    ~ScratchFolder() {
-        SetCurrentDirectoryW(L"C:\\");
-        const std::wstring folder = L"\\\\?\\" + std::wstring(path);
-        WIN32_FIND_DATAW found;
-        HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
-        for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &found))
-            DeleteFileW((folder + L"\\" + found.cFileName).c_str());
-        FindClose(search);
-        RemoveDirectoryW(folder.c_str());
-    }
+    ~ScratchFolder() { std::filesystem::remove_all(L"\\\\?\\" + std::wstring(path)); }
 };
 
 // In a folder of this process's own.
@@ -112,14 +100,9 @@ inline std::wstring ScratchPath(const std::wstring &name) {
 
 inline std::wstring WriteScratchFile(const std::wstring &name, const std::string &bytes) {
     std::wstring path = ScratchPath(name);
-    HANDLE file =
-        CreateFileW((L"\\\\?\\" + path).c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
-    DWORD written = 0;
-    Require(file != INVALID_HANDLE_VALUE &&
-                WriteFile(file, bytes.data(), (DWORD)bytes.size(), &written, NULL) &&
-                written == bytes.size(),
+    std::ofstream file(std::filesystem::path(L"\\\\?\\" + path), std::ios::binary);
+    Require(file.write(bytes.data(), bytes.size()).flush().good(),
             "a scratch file was not written");
-    CloseHandle(file);
     return path;
 }
 
@@ -140,8 +123,7 @@ inline std::wstring ItemText(HWND window, int item) {
 }
 
 inline void PutOnClipboard(const std::wstring &text) {
-    // For a window of this process: opened for none, the clipboard is emptied
-    // without an owner, and the platform then refuses new data.
+    // Opened for no window, the clipboard has no owner and refuses new data.
     static HWND owner =
         CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, NULL, NULL, NULL);
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
@@ -155,11 +137,11 @@ inline void PutOnClipboard(const std::wstring &text) {
 // Import slots (__imp_Name) pointed elsewhere, and what each held.
 inline std::vector<std::pair<void **, void *>> g_redirected;
 
-inline void Redirect(void *&slot, void *replacement) {
+template <typename Replacement> void Redirect(void *&slot, Replacement replacement) {
     DWORD protection;
     VirtualProtect(&slot, sizeof(void *), PAGE_READWRITE, &protection);
     g_redirected.push_back({&slot, slot});
-    slot = replacement;
+    slot = (void *)+replacement;
 }
 
 inline void RestoreImports() {
