@@ -32,63 +32,50 @@ std::set<UINT> g_allowed;          // the messages the main dialog lets in from 
 std::wstring g_request, g_started; // what the program last asked; what start-up asked, in order
 HWND g_made;
 
-// What screen readers are told of the digest field: its name, 「label」 when
-// that is its label's again, each event raised for it, and "polite" when it
-// is made a live region; "(elsewhere)" for a call aimed at another object.
+// What screen readers are told of the digest field: its name, 「label」 when it is its
+// label's again, each event, "polite" once a live region; "(elsewhere)": of another object.
 std::wstring g_told;
 
-std::wstring Elsewhere(HWND window, LONG object, LONG child) {
-    bool digest =
-        GetDlgCtrlID(window) == IDC_RESULT && object == OBJID_CLIENT && child == CHILDID_SELF;
-    return digest ? L"" : L"(elsewhere)";
+HRESULT Tell(HWND window, LONG object, LONG child, const std::wstring &what) {
+    bool digest = GetDlgCtrlID(window) == IDC_RESULT && object == OBJID_CLIENT && !child;
+    return g_told += (digest ? L"" : L"(elsewhere)") + what, S_OK;
 }
 
-HRESULT STDMETHODCALLTYPE RecordSetting(IAccPropServices *, HWND window, DWORD object, DWORD child,
-                                        MSAAPROPID property, VARIANT value) {
-    const GUID live = {
-        0xc12bcd8e, 0x2a8e, 0x4950, {0x8a, 0xe7, 0x36, 0x25, 0x11, 0x1d, 0x58, 0xeb}};
-    bool polite = property == live && value.vt == VT_I4 && value.lVal == 1; // UIA's LiveSetting
-    return g_told += Elsewhere(window, object, child) + (polite ? L"polite" : L"(other)"), S_OK;
-}
-
-HRESULT STDMETHODCALLTYPE RecordName(IAccPropServices *, HWND window, DWORD object, DWORD child,
-                                     MSAAPROPID property, LPCWSTR name) {
-    std::wstring named = property == PROPID_ACC_NAME ? name : L"(other)";
-    return g_told += Elsewhere(window, object, child) + L"「" + named + L"」", S_OK;
-}
-
-HRESULT STDMETHODCALLTYPE RecordNameCleared(IAccPropServices *, HWND window, DWORD object,
-                                            DWORD child, const MSAAPROPID *properties, int count) {
-    bool name = count == 1 && *properties == PROPID_ACC_NAME;
-    return g_told += Elsewhere(window, object, child) + (name ? L"「label」" : L"(other)"), S_OK;
-}
-
-void WINAPI RecordEvent(DWORD event, HWND window, LONG object, LONG child) {
-    g_told +=
-        Elsewhere(window, object, child) + (event == EVENT_OBJECT_NAMECHANGE ? L" +name"
-                                            : event == 0x8019 // EVENT_OBJECT_LIVEREGIONCHANGED
-                                                ? L" +live"
-                                                : L" +other");
-}
-
-// The colours a theme sets, shared by every program on the desktop, and what
-// they were before the test.
-const int kThemed[] = {COLOR_WINDOW, COLOR_BTNFACE, COLOR_WINDOWTEXT, COLOR_BTNTEXT};
-COLORREF g_unthemed[4];
-
-// Records Dynamic Annotation's calls, in the methods every instance shares,
-// and the events raised for screen readers.
+// Dynamic Annotation's calls, in the methods every instance shares, and the events.
 void RecordAnnotations() {
     IAccPropServices *names = NULL;
     Require(CoCreateInstance(CLSID_AccPropServices, NULL, CLSCTX_INPROC_SERVER,
                              IID_IAccPropServices, (void **)&names) == S_OK,
             "no annotation services");
     void **methods = *(void ***)names;
-    Redirect(methods[6], RecordSetting);     // SetHwndProp
-    Redirect(methods[7], RecordName);        // SetHwndPropStr
-    Redirect(methods[9], RecordNameCleared); // ClearHwndProps
-    Redirect(__imp_NotifyWinEvent, RecordEvent);
+    Redirect(methods[6], [](void *, HWND window, DWORD object, DWORD child, MSAAPROPID property,
+                            VARIANT value) { // SetHwndProp, with UIA's LiveSetting Polite
+        const GUID live = {
+            0xc12bcd8e, 0x2a8e, 0x4950, {0x8a, 0xe7, 0x36, 0x25, 0x11, 0x1d, 0x58, 0xeb}};
+        bool polite = property == live && value.vt == VT_I4 && value.lVal == 1;
+        return Tell(window, object, child, polite ? L"polite" : L"(other)");
+    });
+    Redirect(methods[7], [](void *, HWND window, DWORD object, DWORD child, MSAAPROPID property,
+                            LPCWSTR name) { // SetHwndPropStr
+        bool named = property == PROPID_ACC_NAME;
+        return Tell(window, object, child, named ? L"「" + std::wstring(name) + L"」" : L"(other)");
+    });
+    Redirect(methods[9], [](void *, HWND window, DWORD object, DWORD child,
+                            const MSAAPROPID *properties, int count) { // ClearHwndProps
+        bool named = count == 1 && *properties == PROPID_ACC_NAME;
+        return Tell(window, object, child, named ? L"「label」" : L"(other)");
+    });
+    Redirect(__imp_NotifyWinEvent, [](DWORD event, HWND window, LONG object, LONG child) {
+        Tell(window, object, child,
+             event == EVENT_OBJECT_NAMECHANGE ? L" +name"
+             : event == 0x8019                ? L" +live" // EVENT_OBJECT_LIVEREGIONCHANGED
+                                              : L" +other");
+    });
 }
+
+// The colours a theme sets, shared by all the desktop's programs, as they were.
+const int kThemed[] = {COLOR_WINDOW, COLOR_BTNFACE, COLOR_WINDOWTEXT, COLOR_BTNTEXT};
+COLORREF g_unthemed[4];
 
 // The dialog as start-up makes it, but modeless.
 struct MainDialog : ::testing::Test {
@@ -315,8 +302,7 @@ TEST_F(MainDialog, VerdictIsSeenInColourAndBoldHeardAndThemedInHighContrast) {
     const std::wstring abc = L"900150983cd24fb0d6963f7d28e17f72", paste = L"\x16", // Ctrl+V
         a = L"0cc175b9c0f1b6a831c399e269772661", firstOff = paste + L"1" + a.substr(1);
     const std::wstring events = L" +name +live", agrees = L"「MD5值: 与参照值一致」" + events,
-                       differs = L"「MD5值: 与参照值不一致」" + events,
-                       unnamed = L"「label」" + events;
+                       differs = L"「MD5值: 与参照值不一致」" + events;
     const COLORREF plain = GetSysColor(COLOR_BTNFACE), white = RGB(255, 255, 255), dark = 0;
     const HWND result = GetDlgItem(dialog, IDC_RESULT),
                reference = GetDlgItem(dialog, IDC_REFERENCE), clear = GetDlgItem(dialog, IDC_CLEAR),
@@ -329,25 +315,36 @@ TEST_F(MainDialog, VerdictIsSeenInColourAndBoldHeardAndThemedInHighContrast) {
         {"pasted, last digit off", reference, paste + abc.substr(0, 31) + L"0", result, kRed, white,
          true, differs},
         {"pasted, equal", reference, paste + abc, result, kGreen, white, false, agrees},
-        {"Clear", clear, L"", result, kNone, plain, false, unnamed},
+        {"Clear", clear, L"", result, kNone, plain, false, L"「label」" + events},
         {"new text", input, L"a", result, kDark, plain, false, L""},
         {"pasted, first digit off", reference, firstOff, result, kRed, white, true, differs},
         {"high contrast", dialog, L"", result, kLight, dark, true, L""},
+        {"at 150 %", dialog, L"150", result, kLight, dark, true, L""},
         {"pasted, equal in it", reference, paste + a, result, kLight, dark, false, agrees},
         {"the reference in it", NULL, L"", reference, kLight, dark, false, L""},
-        {"Clear in it", clear, L"", result, kNone, dark, false, unnamed},
-        {"new text in it", input, L"b", result, kLight, dark, false, L""},
+        {"emptied in it", reference, paste, result, kLight, dark, false, L"「label」" + events},
     };
     Type(L"abc");
     // Each step builds on the one before: the first wrong one ends the test.
     for (const Step &step : steps) {
         std::wstring keys = step.keys;
-        if (step.target == dialog) {
+        if (step.target == dialog && keys.empty()) {
             // The theme's colours come before its flag, which must repaint alone.
             const COLORREF theme[] = {dark, dark, white, white};
             SetSysColors(4, kThemed, theme);
             g_highContrast = true;
             SendMessageW(dialog, WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, 0);
+        } else if (step.target == dialog) {
+            // On another display the platform gives each field the dialog's font made anew.
+            LOGFONTW scaled = FontOf(reference);
+            scaled.lfHeight = scaled.lfHeight * _wtoi(keys.c_str()) / 100;
+            HFONT font = CreateFontIndirectW(&scaled);
+            for (HWND field : {input, result, reference})
+                SendMessageW(field, WM_SETFONT, (WPARAM)font, TRUE);
+            RECT area;
+            GetWindowRect(dialog, &area);
+            SendMessageW(dialog, WM_DPICHANGED, MAKEWPARAM(144, 144), (LPARAM)&area);
+            keys.clear();
         } else if (!keys.empty() && keys[0] == paste[0]) {
             // All selected and pasted over in one change.
             PutOnClipboard(keys.substr(1));
@@ -358,26 +355,13 @@ TEST_F(MainDialog, VerdictIsSeenInColourAndBoldHeardAndThemedInHighContrast) {
         }
         for (wchar_t c : keys)
             SendMessageW(step.target, WM_CHAR, c, 1);
-        EXPECT_EQ(FontOf(result).lfWeight >= FW_BOLD, step.bold) << step.what;
         EXPECT_EQ(g_told, step.told) << step.what;
         g_told.clear();
         ASSERT_TRUE(WaitFor(ShowsPainting, (void *)&step)) << step.what;
+        // The digest's font is the others', in bold on a mismatch.
+        EXPECT_EQ(FontOf(result).lfWeight >= FW_BOLD, step.bold) << step.what;
+        EXPECT_EQ(FontOf(result).lfHeight, FontOf(reference).lfHeight) << step.what;
     }
-
-    // Moved to a display of another scale, the platform gives each field the
-    // dialog's font made anew: a mismatch stays bold, in that size.
-    PutOnClipboard(firstOff.substr(1));
-    SendMessageW(reference, WM_PASTE, 0, 0);
-    LOGFONTW scaled = FontOf(reference);
-    scaled.lfHeight = scaled.lfHeight * 3 / 2;
-    HFONT font = CreateFontIndirectW(&scaled);
-    for (HWND field : {input, result, reference})
-        SendMessageW(field, WM_SETFONT, (WPARAM)font, TRUE);
-    RECT area;
-    GetWindowRect(dialog, &area);
-    SendMessageW(dialog, WM_DPICHANGED, MAKEWPARAM(144, 144), (LPARAM)&area);
-    RunMessages();
-    EXPECT_TRUE(FontOf(result).lfWeight >= FW_BOLD && FontOf(result).lfHeight == scaled.lfHeight);
 }
 
 HDROP MakeDrop(const std::wstring &names) {
