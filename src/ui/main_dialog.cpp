@@ -11,8 +11,6 @@
 
 namespace {
 
-const UINT kFollowScaledFont = WM_APP;
-
 void OnInitDialog(HWND dialog) {
     SetupMainWindow(dialog);
     InitializeCriticalSection(&g_textLock);
@@ -160,14 +158,6 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     case WM_SETTINGCHANGE:
         OnSettingChange(dialog, (UINT)wParam);
         return FALSE;
-    // The platform then scales the dialog's font and gives it to every
-    // field; the digest's bold font follows once it has.
-    case WM_DPICHANGED:
-        PostMessageW(dialog, kFollowScaledFont, 0, 0);
-        return FALSE;
-    case kFollowScaledFont:
-        ApplyVerdictFont();
-        return TRUE;
     }
     return FALSE;
 }

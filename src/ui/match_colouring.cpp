@@ -67,6 +67,22 @@ bool HighContrastOn() {
            (contrast.dwFlags & HCF_HIGHCONTRASTON) != 0;
 }
 
+// The digest's font: the reference field's, the dialog's own, or on a
+// mismatch a bold copy of it, made anew each time from the font as it is.
+void ApplyVerdictFont() {
+    HFONT plain = (HFONT)SendMessageW(g_referenceWnd, WM_GETFONT, 0, 0);
+    HFONT previous = g_boldFont;
+    LOGFONTW font;
+    g_boldFont = NULL;
+    if (g_verdict == kMismatch && GetObjectW(plain, sizeof(font), &font) != 0) {
+        font.lfWeight = FW_BOLD;
+        g_boldFont = CreateFontIndirectW(&font);
+    }
+    SendMessageW(g_resultWnd, WM_SETFONT, (WPARAM)(g_boldFont != NULL ? g_boldFont : plain), TRUE);
+    if (previous != NULL)
+        DeleteObject(previous);
+}
+
 } // namespace
 
 void SetupVerdict() {
@@ -91,22 +107,6 @@ void UpdateVerdict() {
     ApplyVerdictFont();
     InvalidateRect(g_resultWnd, NULL, TRUE);
     AnnounceVerdict();
-}
-
-// The bold font is made anew from the plain one each time, so that it follows
-// the dialog's font when the system scales it for another display.
-void ApplyVerdictFont() {
-    HFONT plain = (HFONT)SendMessageW(g_referenceWnd, WM_GETFONT, 0, 0);
-    HFONT previous = g_boldFont;
-    LOGFONTW font;
-    g_boldFont = NULL;
-    if (g_verdict == kMismatch && GetObjectW(plain, sizeof(font), &font) != 0) {
-        font.lfWeight = FW_BOLD;
-        g_boldFont = CreateFontIndirectW(&font);
-    }
-    SendMessageW(g_resultWnd, WM_SETFONT, (WPARAM)(g_boldFont != NULL ? g_boldFont : plain), TRUE);
-    if (previous != NULL)
-        DeleteObject(previous);
 }
 
 // The reference itself is green on white; the digest green on a match, red on

@@ -18,10 +18,6 @@ void SetupVerdict();
 // verdict is painted, set in the digest's font and told to screen readers.
 void UpdateVerdict();
 
-// Sets the digest's font for the verdict: the reference field's, which is the
-// dialog's own as the system scales it, or on a mismatch a bold copy of it.
-void ApplyVerdictFont();
-
 // Handles WM_CTLCOLOREDIT and WM_CTLCOLORSTATIC for control, painted through
 // dc: returns the brush for the dialog procedure to return, or FALSE.
 INT_PTR PaintMatchColours(HDC dc, HWND control);

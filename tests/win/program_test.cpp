@@ -48,7 +48,6 @@ struct Program : ::testing::Test {
         return program->dialog != NULL;
     }
     static bool Ended(void *process) { return WaitForSingleObject(process, 0) == WAIT_OBJECT_0; }
-    HWND Item(int id) const { return GetDlgItem(dialog, id); }
     // The exit code once the program has ended; STILL_ACTIVE (259): still running.
     int ExitCode() {
         WaitFor(Ended, process.hProcess);
@@ -73,9 +72,8 @@ std::string PrefixFile(const std::string &name) {
     return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
-// The first argument (a second names no file) as shown, then Alt+X, Esc or the close box.
-// System32 is the system's own at either bitness; Sysnative is its name for 32-bit
-// programs only. A pipe that never writes is refused, not waited for.
+// The first argument (a second names no file) as shown, then Alt+X, Esc or the close box. System32
+// is the system's own, Sysnative 32-bit programs' name for it; a silent pipe is refused.
 TEST_F(Program, ShowsTheFileItsFirstArgumentNamesAndExitsWithZeroHoweverClosed) {
     const std::string bytes = TestBytes(200000, 1), native = PrefixFile("system32/notepad.exe");
     const std::wstring pipe = SilentPipe();
@@ -95,8 +93,8 @@ TEST_F(Program, ShowsTheFileItsFirstArgumentNamesAndExitsWithZeroHoweverClosed) 
         EXPECT_EQ(ItemText(dialog, IDC_INPUT) + L"|" + ItemText(dialog, IDC_RESULT),
                   cases[i][0] + L"|" + cases[i][1]);
         const UINT *close = by[i % 3]; // a key to the input, the close box's command to the dialog
-        PostMessageW(close[0] == WM_SYSCOMMAND ? dialog : Item(IDC_INPUT), close[0], close[1],
-                     1 << 29);
+        PostMessageW(close[0] == WM_SYSCOMMAND ? dialog : GetDlgItem(dialog, IDC_INPUT), close[0],
+                     close[1], 1 << 29);
         EXPECT_EQ(ExitCode(), 0) << Narrow(cases[i][0]);
     }
 }

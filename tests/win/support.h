@@ -117,9 +117,8 @@ inline std::wstring SilentPipe() {
 }
 
 inline std::wstring ItemText(HWND window, int item) {
-    wchar_t text[65536] = {};
-    GetDlgItemTextW(window, item, text, 65536);
-    return text;
+    static wchar_t text[65536];
+    return std::wstring(text, GetDlgItemTextW(window, item, text, 65536));
 }
 
 inline void PutOnClipboard(const std::wstring &text) {
