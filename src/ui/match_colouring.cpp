@@ -48,13 +48,15 @@ Verdict ReadVerdict() {
 // stays in the reference field ("How to have important changes in your Win32
 // UI announced by Narrator", Microsoft's UI Automation blog, 2016-04-16).
 void AnnounceVerdict() {
-    if (g_accessibleNames != NULL && g_verdict == kNoVerdict)
-        g_accessibleNames->ClearHwndProps(g_resultWnd, OBJID_CLIENT, CHILDID_SELF, &PROPID_ACC_NAME,
-                                          1);
-    else if (g_accessibleNames != NULL)
-        g_accessibleNames->SetHwndPropStr(g_resultWnd, OBJID_CLIENT, CHILDID_SELF, PROPID_ACC_NAME,
-                                          g_verdict == kMatch ? L"MD5值: 与参照值一致"
-                                                              : L"MD5值: 与参照值不一致");
+    if (g_accessibleNames != NULL) {
+        if (g_verdict == kNoVerdict)
+            g_accessibleNames->ClearHwndProps(g_resultWnd, OBJID_CLIENT, CHILDID_SELF,
+                                              &PROPID_ACC_NAME, 1);
+        else
+            g_accessibleNames->SetHwndPropStr(
+                g_resultWnd, OBJID_CLIENT, CHILDID_SELF, PROPID_ACC_NAME,
+                g_verdict == kMatch ? L"MD5值: 与参照值一致" : L"MD5值: 与参照值不一致");
+    }
     NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, g_resultWnd, OBJID_CLIENT, CHILDID_SELF);
     NotifyWinEvent(kLiveRegionChanged, g_resultWnd, OBJID_CLIENT, CHILDID_SELF);
 }
@@ -69,6 +71,7 @@ bool HighContrastOn() {
 
 // The digest's font: the reference field's, the dialog's own, or on a
 // mismatch a bold copy of it, made anew each time from the font as it is.
+// Set without a redraw: the caller repaints the digest for its colour anyway.
 void ApplyVerdictFont() {
     HFONT plain = (HFONT)SendMessageW(g_referenceWnd, WM_GETFONT, 0, 0);
     HFONT previous = g_boldFont;
@@ -78,7 +81,7 @@ void ApplyVerdictFont() {
         font.lfWeight = FW_BOLD;
         g_boldFont = CreateFontIndirectW(&font);
     }
-    SendMessageW(g_resultWnd, WM_SETFONT, (WPARAM)(g_boldFont != NULL ? g_boldFont : plain), TRUE);
+    SendMessageW(g_resultWnd, WM_SETFONT, (WPARAM)(g_boldFont != NULL ? g_boldFont : plain), FALSE);
     if (previous != NULL)
         DeleteObject(previous);
 }
@@ -113,7 +116,8 @@ void UpdateVerdict() {
 // a mismatch, in the default colours with no reference.
 INT_PTR PaintMatchColours(HDC dc, HWND control) {
     bool reference = control == g_referenceWnd;
-    if ((!reference && (control != g_resultWnd || g_verdict == kNoVerdict)) || HighContrastOn())
+    bool judgedDigest = control == g_resultWnd && g_verdict != kNoVerdict;
+    if (!(reference || judgedDigest) || HighContrastOn())
         return FALSE;
     if (reference) {
         SetBkColor(dc, kWhite);
